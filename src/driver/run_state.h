@@ -1,0 +1,157 @@
+// The run state: everything the stages of one conversion hand to each other.
+// Every stage takes it by reference, so a test can build a fresh one and run
+// any stage on its own.
+#pragma once
+
+#include <cfloat>
+#include <cstdint>
+#include <cstdio>
+
+#include "extract.h"
+#include "formats/grd98_header.h"
+
+using Flag = uint8_t;
+using Offset_t = int64_t;
+
+// Undefined marker of float cells (bit pattern 0x56BFBCE4).
+constexpr float Float_NaN = 1.05409E+14f;
+
+struct RunState {
+    // Files, streams and names.
+    FILE* InpFile = nullptr;
+    FILE* OutFile = nullptr;
+    FILE* Debug = nullptr;
+    const char* InpName = "";
+    const char* OutName = "";
+    String InpName2 = "";
+    String OutName2 = "";
+
+    // The standard streams of the process; tests put their own in place.
+    FILE* StdIn = stdin;
+    FILE* StdOut = stdout;
+    FILE* StdErr = stderr;
+    const char* Invocation = "";  // the invocation word as typed
+
+    // Input format.
+    Flag VTKin = 0;
+    Flag ESRIin = 0;
+    Flag KMS2002 = 0;
+    Flag GRD98in = 0;
+    Flag Gebco = 0;
+    Flag Blend = 0;
+    Flag Gina = 0;
+    Flag Etopo2 = 0;
+    int Srtm30 = 0;
+
+    // Output format and layout.
+    Flag GRD98out = 0;
+    Flag ESRIout = 0;
+    Flag Ascii = 0;
+    Flag ShortOut = 0;
+    Flag Ioption = 0;
+    Flag UpperOut = 0;
+    Flag Pixel = 0;
+
+    // Input representation.
+    Flag FloatInp = 0;
+    Flag Raw = 0;
+    Flag UpsideDown = 0;
+    Flag UpperIn = 0;
+    Flag UTM = 0;
+    Flag Binary = 0;
+
+    // Value rules.
+    Flag Zero = 0;
+    Flag Zero2 = 0;
+    Flag Minus = 0;
+    Flag Altitudes = 0;
+    float Scale = 0;
+    float LogBase = 0;
+
+    // Undefined values.
+    int Nundef = 0;
+    int16_t Iundef[4] = {-32768, 0, 0, 0};
+    float Fundef[4] = {FLT_MAX, 0, 0, 0};
+    float Oundef = 0.12345f;
+    const char* NaN_str = "1.05409E+14";
+    const char* NaN_par = "-32768";
+
+    // Area window.
+    float W = -FLT_MAX;
+    float S = -FLT_MAX;
+    float E = FLT_MAX;
+    float N = FLT_MAX;
+    int Left = 0;
+    int Right = 0;
+    int First = 0;
+    int Last = 0;
+    int Columns = 0;
+    int Rows = 0;
+    int Shift = 0;
+    Flag DateLine = 0;
+    // Which limits the user gave: a limit left out never cuts a grid.
+    Flag W_given = 0;
+    Flag E_given = 0;
+
+    // Grid geometry.
+    double Snap = 0.00001;
+    Flag Snap_X = 0;
+    Flag Snap_Y = 0;
+    double Resolution_I = 60;
+    double Resolution_J = 60;
+    double Resolution_X = 0;
+    double Resolution_Y = 0;
+    double Latitude = 0;
+    double Longitude = 0;
+    double Origo_X = 0;
+    double Origo_Y = 0;
+
+    // VTK input header (the ESRI, KMS2002 and GRD98 readers fill the
+    // dimension, spacing and origin fields too).
+    String Title = "";
+    int Dataset = 0;
+    int Dimensions_X = 0, Dimensions_Y = 0, Dimensions_Z = 0;
+    double Spacing_X = 0, Spacing_Y = 0, Spacing_Z = 0;
+    double Origin_X = 0, Origin_Y = 0, Origin_Z = 0;
+    int Point_Data = 0, Cell_Data = 0;
+    int DataType = 0;
+
+    // File positions.
+    Offset_t Offset = 0;
+    Offset_t Location = 0;
+    Offset_t Loc1 = 0, Loc2 = 0;
+    Offset_t CellSize = 0;
+    Offset_t RowSize = 0;
+
+    // Results.
+    float Min_value = FLT_MAX;
+    float Max_value = -FLT_MAX;
+    GRD98_Header GRD98_Inp_Header{};
+    GRD98_Header GRD98_Out_Header{};
+
+    // Per-run values shared by the driver and the row transfer.
+    int Error = 0;
+    Flag Check = 0;
+    float Fmin = FLT_MAX;
+    float Fmax = -FLT_MAX;
+    int16_t Imin = 32767;
+    int16_t Imax = -32768;
+
+    // Exit status, set by the one path that ends a run.
+    int ExitStatus = 0;
+
+    bool Global() const { return Gebco || Blend || Gina || Srtm30 || Etopo2; }
+    bool VtkOut() const { return !GRD98out && !ESRIout; }
+};
+
+// Ends the run: records the status and unwinds to the driver, which closes the
+// files. No stage calls exit itself.
+struct RunEnded {
+    int Status;
+};
+[[noreturn]] void End_Run(RunState& run, int status);
+
+// Records a failure code unless an earlier one is already stored.
+inline void Set_Error(RunState& run, int code) {
+    if (run.Error == 0) run.Error = code;
+}
