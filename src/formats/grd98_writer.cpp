@@ -1,0 +1,3 @@
+#include "formats/grd98_writer.h"
+
+void Write_GRD98_Header(RunState&) {}
