@@ -1,12 +1,192 @@
 #include "driver/run_sequence.h"
 
+#include <sys/stat.h>
+
+#include <cfloat>
+#include <cstring>
+
+#include "driver/command_line.h"
+#include "driver/output_files.h"
+#include "extract.h"
+#include "formats/esri_reader.h"
+#include "formats/grd98_reader.h"
+#include "formats/swap.h"
+#include "formats/vtk_reader.h"
+#include "geometry/datasets.h"
+#include "geometry/window.h"
+#include "transfer/row_transfer.h"
+#include "transfer/value_rules.h"
+
 void End_Run(RunState& run, int status) {
     run.ExitStatus = status;
     throw RunEnded{status};
 }
 
+namespace {
+
+bool Is_Standard(const RunState& run, FILE* file) {
+    return file == run.StdIn || file == run.StdOut || file == run.StdErr || file == stdin ||
+           file == stdout || file == stderr;
+}
+
+// A pipe cannot be positioned, but rows are read in the order the output
+// needs and GRD98 output reads the input twice: such an input is first
+// copied into an anonymous temporary file.
+FILE* Seekable_Input(RunState& run, FILE* in) {
+    if (fseeko(in, 0, SEEK_CUR) == 0) return in;
+    FILE* spool = tmpfile();
+    if (!spool) return nullptr;
+    static char block[1 << 16];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, in)) > 0) {
+        if (fwrite(block, 1, n, spool) != n) {
+            fclose(spool);
+            return nullptr;
+        }
+    }
+    if (ferror(in) || fflush(spool) != 0) {
+        fclose(spool);
+        return nullptr;
+    }
+    rewind(spool);
+    (void)run;
+    return spool;
+}
+
+void Open_Input(RunState& run) {
+    if (std::strcmp(run.InpName, "-") == 0) {
+        run.InpFile = Seekable_Input(run, run.StdIn);
+    } else {
+        struct stat info;
+        // A directory opens like a file here but never reads.
+        if (stat(run.InpName, &info) == 0 && !S_ISDIR(info.st_mode)) run.InpFile = fopen(run.InpName, "rb");
+    }
+    if (!run.InpFile) {
+        fprintf(run.StdErr, "%s could not be opened\n", run.InpName);
+        End_Run(run, 1);
+    }
+}
+
+void Read_Input_Header(RunState& run) {
+    switch (run.Input()) {
+    case RunState::InputKind::VTK: Read_VTK_Header(run); break;
+    case RunState::InputKind::ESRI:
+    case RunState::InputKind::KMS2002: Read_ESRI_Header(run); break;
+    case RunState::InputKind::GRD98: Read_GRD98_Header(run); break;
+    case RunState::InputKind::Global: break;  // fixed layout, no header
+    }
+}
+
+// Reads one 16-bit value at the current position of the input.
+bool Read_Short(RunState& run, int16_t& value) { return fread(&value, 2, 1, run.InpFile) == 1; }
+
+// The input must end where its geometry says.
+void End_Check(RunState& run) {
+    run.Location = run.Offset + int64_t{run.Rows} * run.RowSize;
+    fseeko(run.InpFile, run.Location, SEEK_SET);
+    int16_t value;
+    const bool more = Read_Short(run, value);
+    if (!run.Global()) return;  // grids with a header have no end check
+    if (!run.Gebco) {
+        if (more) Set_Error(run, 2802);
+        return;
+    }
+    // A GEBCO file ends with exactly one value -32767 after its last row.
+    if (!more) {
+        Set_Error(run, 2794);
+        return;
+    }
+    if (run.Raw) Swap2(&value);
+    if (-int(value) != 32767) {
+        Set_Error(run, 2815);
+    } else if (Read_Short(run, value)) {
+        Set_Error(run, 2819);
+    }
+}
+
+void Error_Report(RunState& run) {
+    run.Offset = ftello(run.InpFile);
+    const char* name = run.InpName2[0] ? run.InpName2 : run.InpName;
+    fprintf(run.StdErr, "File read/write error, Source line %1d, File %s, Location %1ld -> %1ld\n", run.Error,
+            name, long(run.Location), long(run.Offset));
+    fprintf(run.StdErr, "First %1d, Left %1d, Last %1d, Right %1d, Shift %1d\n", run.First, run.Left, run.Last,
+            run.Right, run.Shift);
+    End_Run(run, 1);
+}
+
+// A buffered write may fail only when it is flushed: the output is not done
+// before its last byte has left.
+void Flush_Output(RunState& run) {
+    if (run.OutFile && fflush(run.OutFile) != 0) Set_Error(run, run.Ascii ? 2782 : run.ShortOut ? 2523 : 2639);
+}
+
+void Run_Stages(RunState& run, int argc, char** argv) {
+    run.Error = 0;
+    run.Check = 0;
+    run.Fmin = FLT_MAX;
+    run.Fmax = -FLT_MAX;
+    run.Imin = 32767;
+    run.Imax = -32768;
+
+    Read_Command_Line(run, argc, argv);
+
+    Set_Dataset_Constants(run);
+    Order_Limits(run);
+    if (run.Global()) Global_Window(run);
+
+    Open_Input(run);
+    Read_Input_Header(run);
+    if (!run.Global()) Grid_Window(run);
+
+    Settle_ShortOut(run);
+    Open_Output(run);
+    Settle_Output_Defaults(run);
+    Pixel_Dataset_Correction(run);
+    Output_Origin(run);
+    if (run.VtkOut()) Write_VTK_Output_Header(run);
+
+    Set_Data_Start(run);
+    if (run.GRD98out) run.Check = 1;
+    if (run.ESRIout) Write_ESRI_Output_Header(run);
+
+    Renumber_Rows(run);
+    Transfer_Rows(run);
+
+    if (run.Ascii && fputc('\n', run.OutFile) == EOF) Set_Error(run, 2782);
+    Flush_Output(run);
+    if (run.Error == 0) End_Check(run);
+    if (run.Error != 0) Error_Report(run);
+
+    if (run.Debug && (run.Min_value != FLT_MAX || run.Max_value != -FLT_MAX))
+        fprintf(run.Debug, "\nValue Range %1.7g : %1.7g\n", run.Min_value, run.Max_value);
+}
+
+// Closes a stream the run opened; the standard streams are only flushed.
+// Returns false when buffered data could not be written.
+bool Close(RunState& run, FILE*& file) {
+    if (!file) return true;
+    bool ok = Is_Standard(run, file) ? fflush(file) == 0 : fclose(file) == 0;
+    file = nullptr;
+    return ok;
+}
+
+}  // namespace
+
 int Run_Converter(RunState& run, int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+    try {
+        Run_Stages(run, argc, argv);
+        run.ExitStatus = 0;
+    } catch (const RunEnded&) {
+        // The status is set; the files are closed below.
+    } catch (const Get_OutOfMemory&) {
+        run.ExitStatus = 1;
+    }
+    Close(run, run.Debug);
+    const bool written = Close(run, run.OutFile);
+    Close(run, run.InpFile);
+    if (!written && run.ExitStatus == 0) {
+        fprintf(run.StdErr, "%s could not be written\n", run.OutName);
+        run.ExitStatus = 1;
+    }
     return run.ExitStatus;
 }

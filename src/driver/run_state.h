@@ -140,7 +140,18 @@ struct RunState {
     // Exit status, set by the one path that ends a run.
     int ExitStatus = 0;
 
-    bool Global() const { return Gebco || Blend || Gina || Srtm30 || Etopo2; }
+    // The input actually read: VTK input wins over any other flag beside it
+    // (an invocation name that chose VTK keeps it); a global dataset is an
+    // input with none of the grid-relative flags.
+    enum class InputKind : uint8_t { VTK, ESRI, KMS2002, GRD98, Global };
+    InputKind Input() const {
+        if (VTKin) return InputKind::VTK;
+        if (ESRIin) return InputKind::ESRI;
+        if (KMS2002) return InputKind::KMS2002;
+        if (GRD98in) return InputKind::GRD98;
+        return InputKind::Global;
+    }
+    bool Global() const { return Input() == InputKind::Global; }
     bool VtkOut() const { return !GRD98out && !ESRIout; }
 };
 

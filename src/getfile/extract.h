@@ -5,3 +5,7 @@
 
 typedef char String[513];
 typedef char Num_String[25];
+
+// Thrown when a line buffer cannot be allocated, after the message has been
+// printed; the driver ends the run with status 1.
+struct Get_OutOfMemory {};

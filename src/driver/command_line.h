@@ -1,0 +1,16 @@
+// The invocation name and the command-line words.
+#pragma once
+
+#include "driver/run_state.h"
+
+extern const char* const Usage;
+extern const char* const FullUsage;
+
+// Lower-case base name of the invocation word: the part after the last
+// "\\", "/", "~" or ":", up to its first ".".
+void Base_Name(const char* invocation, String base);
+
+// Fills the run state from argv. Ends the run with the short usage on
+// standard error and status 1 for a bad command line, and with the help on
+// standard output and status 0 for "-h". Opens no file.
+void Read_Command_Line(RunState& run, int argc, char** argv);

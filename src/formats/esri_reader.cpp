@@ -1,0 +1,3 @@
+#include "formats/esri_reader.h"
+
+void Read_ESRI_Header(RunState&) {}
