@@ -43,15 +43,17 @@ std::string Quote(const std::string& word) {
 }  // namespace
 
 Process_Result Run_Program(const std::string& name, const std::vector<std::string>& args,
-                           const std::string& input) {
+                           const Process_Options& options) {
     Scratch_Dir dir;
     const std::string in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
-    Write_File(in, input);
-    std::filesystem::path program = std::filesystem::path(DEPTHGRID_BIN_DIR) / name;
-    std::string command = Quote(program.string());
+    Write_File(in, options.input);
+    std::filesystem::path program = std::filesystem::absolute(DEPTHGRID_BIN_DIR) / name;
+    std::string command = "cd " + Quote(options.cwd) + " && ";
+    if (options.input_through_pipe) command.append("cat ").append(Quote(in)).append(" | ");
+    command.append(Quote(program.string()));
     for (const auto& arg : args) command.append(" ").append(Quote(arg));
-    command.append(" <").append(Quote(in)).append(" >").append(Quote(out));
-    command.append(" 2>").append(Quote(err));
+    if (!options.input_through_pipe) command.append(" <").append(Quote(in));
+    command.append(" >").append(Quote(out)).append(" 2>").append(Quote(err));
     int raw = std::system(command.c_str());
     Process_Result result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

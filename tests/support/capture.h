@@ -66,7 +66,16 @@ struct Process_Result {
     std::string err;
 };
 
+// How the executable is started: in which folder (file words are relative
+// there, since a word beginning with "/" is read as options), and what its
+// standard input is.
+struct Process_Options {
+    std::string cwd = ".";
+    std::string input;
+    bool input_through_pipe = false;  // a pipe cannot be positioned
+};
+
 // Runs the built executable under the alias `name` (a link in the build
-// folder) with `args`; `input` is fed to its standard input.
+// folder) with `args`.
 Process_Result Run_Program(const std::string& name, const std::vector<std::string>& args,
-                           const std::string& input = "");
+                           const Process_Options& options = {});

@@ -1,0 +1,45 @@
+// Generated test grids: global datasets as sparse files with a few known
+// cells, and readers of the converter's outputs.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A raw grid file: `offset` header bytes, then rows of `row_cells` cells of
+// `cell_bytes` bytes. Only the cells set are written; the rest is a hole
+// that reads as zero.
+struct Sparse_Grid {
+    int64_t offset = 0;
+    int64_t row_cells = 0;
+    int cell_bytes = 2;
+    bool big_endian = true;
+    int64_t length = 0;  // file length; 0: up to the last cell set
+    std::map<std::pair<int64_t, int64_t>, double> cells;  // (stored row, stored column)
+    std::vector<std::pair<int64_t, std::string>> raw;     // extra bytes at a position
+    bool float_cells = false;
+
+    void Set(int64_t row, int64_t column, double value) { cells[{row, column}] = value; }
+    void Write(const std::string& path) const;
+};
+
+// Big-endian encodings of output cells.
+std::string Big_Float(float value);
+std::string Big_Short(int16_t value);
+std::string Little_Short(int16_t value);
+
+// A VTK output split into its header lines and its data block.
+struct Vtk_File {
+    std::vector<std::string> header;
+    std::string data;
+};
+Vtk_File Split_Vtk(const std::string& bytes);
+
+// Decodes a big-endian float or 2-byte block.
+std::vector<float> Big_Floats(const std::string& bytes);
+std::vector<int16_t> Big_Shorts(const std::string& bytes);
+
+// printf-style text, for expected lines built from the rules.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
