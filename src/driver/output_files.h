@@ -23,5 +23,7 @@ void Write_VTK_Output_Header(RunState& run);
 
 // ESRI output: the header at the start of an ESRI ASCII file, or the header
 // file of an ESRI Float pair followed by the opening of its data file
-// (run step 12).
+// (run step 12). A Float pair that cannot be made (written to "-", a header
+// that cannot be opened or written in full, a data file that cannot be
+// opened) ends the run with status 1.
 void Write_ESRI_Output_Header(RunState& run);
