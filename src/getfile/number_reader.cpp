@@ -88,17 +88,17 @@ bool Exact_Real(const Plain_Decimal& d, Real& out) {
     return true;
 }
 
-// Gathers a plain decimal from p on; returns the index of the first character
-// that is neither a digit nor the first point.
-inline int Scan_Plain(const char* img, int p, Plain_Decimal& d) {
-    if (img[p] == '-' || img[p] == '+') d.negative = img[p++] == '-';
-    for (; Digit(img[p]); ++p) {
-        d.mantissa = d.mantissa * 10 + static_cast<unsigned>(img[p] - '0');
+// Gathers a plain decimal from p on; returns where the first character that
+// is neither a digit nor the first point stands (at most e).
+inline const char* Scan_Plain(const char* p, const char* e, Plain_Decimal& d) {
+    if (p < e && (*p == '-' || *p == '+')) d.negative = *p++ == '-';
+    for (; p < e && Digit(*p); ++p) {
+        d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
         ++d.digits;
     }
-    if (img[p] == '.') {
-        for (++p; Digit(img[p]); ++p) {
-            d.mantissa = d.mantissa * 10 + static_cast<unsigned>(img[p] - '0');
+    if (p < e && *p == '.') {
+        for (++p; p < e && Digit(*p); ++p) {
+            d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
             ++d.digits;
             ++d.fraction;
         }
@@ -224,7 +224,8 @@ unsigned char Convert(const char* b, int n, PINT Val) {
     if constexpr (Type == Ftype || Type == Dtype) {
         using Real = std::conditional_t<Type == Ftype, float, double>;
         Real v;
-        if (Fast_Real(b, e, Type == Dtype, v)) {
+        Plain_Decimal plain;
+        if ((Scan_Plain(b, e, plain) == e && Exact_Real(plain, v)) || Fast_Real(b, e, Type == Dtype, v)) {
             Store(Val, v);
             return 1;
         }
@@ -275,7 +276,8 @@ unsigned char Read_Number(PINT Val) {
     int text = pos;
     Plain_Decimal plain;
     int plain_end = -1;
-    if constexpr (Type == Ftype || Type == Dtype) pos = plain_end = Scan_Plain(img, pos, plain);
+    if constexpr (Type == Ftype || Type == Dtype)
+        pos = plain_end = static_cast<int>(Scan_Plain(img + pos, img + Get_ImageSize, plain) - img);
     int text_end = pos;
     bool at_joint = false;
     bool consumed = false;
