@@ -38,10 +38,11 @@ constexpr Number_Chars Make_Number_Chars() {
 
 constexpr Number_Chars Num = Make_Number_Chars();
 
-// The longest number text, as for every text buffer of the reader.
-constexpr int Text_Max = static_cast<int>(sizeof(String)) - 1;
-
 inline bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr bool Real_Kind(ObjectType t) { return t == Ftype || t == Dtype; }
+template <ObjectType Type>
+using Real_Of = std::conditional_t<Type == Ftype, float, double>;
 
 template <class T>
 void Store(void* Val, T v) {
@@ -221,9 +222,8 @@ unsigned char Scan_Convert(const char* b, int n, ObjectType type, PINT Val) {
 template <ObjectType Type>
 unsigned char Convert(const char* b, int n, PINT Val) {
     const char* e = b + n;
-    if constexpr (Type == Ftype || Type == Dtype) {
-        using Real = std::conditional_t<Type == Ftype, float, double>;
-        Real v;
+    if constexpr (Real_Kind(Type)) {
+        Real_Of<Type> v;
         Plain_Decimal plain;
         if ((Scan_Plain(b, e, plain) == e && Exact_Real(plain, v)) || Fast_Real(b, e, Type == Dtype, v)) {
             Store(Val, v);
@@ -276,7 +276,7 @@ unsigned char Read_Number(PINT Val) {
     int text = pos;
     Plain_Decimal plain;
     int plain_end = -1;
-    if constexpr (Type == Ftype || Type == Dtype)
+    if constexpr (Real_Kind(Type))
         pos = plain_end = static_cast<int>(Scan_Plain(img + pos, img + Get_ImageSize, plain) - img);
     int text_end = pos;
     bool at_joint = false;
@@ -323,25 +323,21 @@ unsigned char Read_Number(PINT Val) {
     }
 
     const int length = text_end - text;
-    bool ok;
+    bool ok = false;
     if (delim != ' ' && delim != 0 && !at_joint && !consumed && img[pos] != '\0') {
-        ok = false;  // with a delimiter set, only the delimiter or the line end may follow
+        // With a delimiter set, only the delimiter or the line end may follow.
     } else if (length == 0) {
         ok = !quoted && (stop == ',' || stop == term);
         if (ok) Store_Zero<Type>(Val);
     } else if (!quoted || stop == term) {
-        ok = false;
-        if constexpr (Type == Ftype || Type == Dtype) {
-            using Real = std::conditional_t<Type == Ftype, float, double>;
-            Real v;
+        if constexpr (Real_Kind(Type)) {
+            Real_Of<Type> v;
             if (text_end == plain_end && Exact_Real(plain, v)) {
                 Store(Val, v);
                 ok = true;
             }
         }
         if (!ok) ok = length <= Text_Max && Convert<Type>(img + text, length, Val) != 0;
-    } else {
-        ok = false;
     }
     if (!ok) {
         g.Pos = start;
