@@ -1,6 +1,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "reader_fixture.h"
 
@@ -45,14 +46,12 @@ const double Inf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Behaviour, Numbers,
-    ::testing::Values(Number_Case{"12.5 x", Ftype, true, 12.5, "x"},
-                      Number_Case{"12.5", Dtype, true, 12.5, ""},
+    ::testing::Values(Number_Case{"-12.5 x", Ftype, true, -12.5, "x"},
                       Number_Case{"12.5", Itype, false, 0, "12.5"},
                       Number_Case{"\"42\" x", Itype, true, 42, "x"},
                       Number_Case{"'-7',8", Ltype, true, -7, "8"},
                       Number_Case{"'' x", Itype, false, 0, "'' x"},
                       Number_Case{"1.5D+03", Dtype, true, 1500, ""},
-                      Number_Case{"1.5d+03", Dtype, true, 1500, ""},
                       Number_Case{"1.5D+03", Ftype, false, 0, "1.5D+03"},
                       Number_Case{"12kg", Itype, true, 12, "kg"},
                       Number_Case{"12abc", Itype, false, 0, "12abc"},
@@ -61,7 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Number_Case{"17", Otype, true, 15, ""},
                       Number_Case{"18", Otype, false, 0, "18"},
                       Number_Case{"-5", Wtype, false, 0, "-5"},
-                      Number_Case{"-5", Itype, true, -5, ""},
                       Number_Case{"12/* c", Itype, true, 12, ""},
                       Number_Case{",7", Itype, true, 0, "7"},
                       Number_Case{"5 x", Itype, false, 0, "5 x", '\t'},
@@ -71,81 +69,54 @@ INSTANTIATE_TEST_SUITE_P(
                       Number_Case{"'5'", Itype, true, 5, "", '\0'},
                       Number_Case{"5", Ctype, false, 0, "5"}));
 
-// The edges of each kind, and texts that the C conversion reads in its own way.
+// The edges of each kind's range (the differential test holds the rest of
+// the C conversion's ways against sscanf itself).
 INSTANTIATE_TEST_SUITE_P(
     Ranges, Numbers,
     ::testing::Values(Number_Case{"2147483647", Itype, true, 2147483647, ""},
                       Number_Case{"-2147483648", Itype, true, -2147483648.0, ""},
-                      Number_Case{"2147483648", Ltype, true, -2147483648.0, ""},
-                      Number_Case{"4294967297", Itype, true, 1, ""},
+                      Number_Case{"2147483648", Ltype, true, -2147483648.0, ""},  // wraps
                       Number_Case{"99999999999999999999", Itype, true, -1, ""},
                       Number_Case{"4294967295", Wtype, true, 4294967295.0, ""},
-                      Number_Case{"-0", Wtype, true, 0, ""},
                       Number_Case{"FFFFFFFF", Xtype, true, -1, ""},
-                      Number_Case{"7fffffff", Xtype, true, 2147483647, ""},
-                      Number_Case{"-1", Xtype, true, -1, ""},
                       Number_Case{"37777777777", Otype, true, -1, ""},
                       Number_Case{"3.4028235e38", Ftype, true, FLT_MAX, ""},
                       Number_Case{"3.5e38", Ftype, true, Inf, ""},
                       Number_Case{"1.4e-45", Ftype, true, std::numeric_limits<float>::denorm_min(), ""},
-                      Number_Case{"1e-46", Ftype, true, 0, ""},
-                      Number_Case{"-0.000", Ftype, true, -0.0, ""},
                       Number_Case{"1.7976931348623157e308", Dtype, true, DBL_MAX, ""},
                       Number_Case{"-1e309", Dtype, true, -Inf, ""},
-                      Number_Case{"16777217", Ftype, true, 16777216, ""},
-                      Number_Case{"1e", Ftype, true, 1, ""},
-                      Number_Case{"1e+", Dtype, true, 1, ""},
-                      Number_Case{"+.5", Ftype, true, 0.5, ""},
-                      Number_Case{"-", Ftype, false, 0, "-"},
-                      Number_Case{".", Dtype, false, 0, "."},
                       Number_Case{"1.2.3", Ftype, false, 0, "1.2.3"},
-                      Number_Case{"--1", Itype, false, 0, "--1"},
-                      Number_Case{"1e5e", Ftype, false, 0, "1e5e"},
                       Number_Case{std::string(511, '0') + "1", Itype, true, 1, ""},
                       Number_Case{std::string(512, '0') + "1", Itype, false, 0, std::string(512, '0') + "1"},
                       Number_Case{std::string(600, '9') + " 1", Dtype, false, 0, std::string(600, '9') + " 1"}));
 
 TEST_F(Reader, EmptyFieldsReadAsZero) {
-    Open("1,,3", false);
-    Get_Line();
-    for (int want : {1, 0, 3}) {
-        int got = -1;
-        EXPECT_TRUE(Get_Int(&got));
-        EXPECT_EQ(got, want);
-    }
-    int none = -1;
-    EXPECT_FALSE(Get_Int(&none));
-
-    // At a blank left by a keyword and its comma.
     const char* const table[] = {"ASCII", nullptr};
-    Open("ASCII, 7", false);
+    Open("1,,3\nASCII, 7", false);
     Get_Line();
-    int index = -1;
-    int value = -1;
-    ASSERT_EQ(Get_Symbol(&index, table), 1);
-    EXPECT_TRUE(Get_Int(&value));
-    EXPECT_EQ(value, 0);
-    EXPECT_TRUE(Get_Int(&value));
-    EXPECT_EQ(value, 7);
+    int a = -1, b = -1, c = -1, none;
+    EXPECT_TRUE(Get_Int(&a) && Get_Int(&b) && Get_Int(&c));
+    EXPECT_FALSE(Get_Int(&none));
+    EXPECT_EQ(std::make_tuple(a, b, c), std::make_tuple(1, 0, 3));
+    // At the blank that a keyword and its comma leave behind.
+    Get_Line();
+    ASSERT_EQ(Get_Symbol(&a, table), 1);
+    EXPECT_TRUE(Get_Int(&b) && Get_Int(&c));
+    EXPECT_EQ(std::make_pair(b, c), std::make_pair(0, 7));
 }
 
 TEST_F(Reader, NulDelimiterNeverStepsPastTheLineEnd) {
     const char* const table[] = {"KEY", nullptr};
-    for (const char* text : {"'5'", "'ab'", "KEY"}) {
-        Close_All();
-        Open(text, false);
-        Get_Delimiter(0);
-        Get_Line();
-        String s;
-        int v;
-        if (text[1] == '5')
-            EXPECT_TRUE(Get_Int(&v));
-        else if (text[1] == 'a')
-            EXPECT_EQ(Get_String(s), 2);
-        else
-            EXPECT_EQ(Get_Symbol(&v, table), 1);
-        EXPECT_EQ(Get_LinePos(), Get_LineLen()) << text;
-    }
+    Open("'ab'\nKEY", false);
+    Get_Delimiter(0);
+    Get_Line();
+    String s;
+    EXPECT_EQ(Get_String(s), 2);
+    EXPECT_EQ(Get_LinePos(), Get_LineLen());
+    Get_Line();
+    int index;
+    EXPECT_EQ(Get_Symbol(&index, table), 1);
+    EXPECT_EQ(Get_LinePos(), Get_LineLen());
 }
 
 TEST_F(Reader, TypedReadersReadTheirKinds) {
@@ -156,15 +127,9 @@ TEST_F(Reader, TypedReadersReadTheirKinds) {
     int i;
     std::uint32_t w;
     std::int32_t x, o, l;
-    EXPECT_TRUE(Get_Float(&f) && Get_Double(&d) && Get_Int(&i) && Get_Word(&w) && Get_Hex(&x) &&
+    ASSERT_TRUE(Get_Float(&f) && Get_Double(&d) && Get_Int(&i) && Get_Word(&w) && Get_Hex(&x) &&
                 Get_Octal(&o) && Get_Long(&l));
-    EXPECT_EQ(f, 1.25f);
-    EXPECT_EQ(d, -25.0);
-    EXPECT_EQ(i, -3);
-    EXPECT_EQ(w, 4u);
-    EXPECT_EQ(x, 255);
-    EXPECT_EQ(o, 15);
-    EXPECT_EQ(l, 70000);
+    EXPECT_EQ(std::make_tuple(f, d, i, w, x, o, l), std::make_tuple(1.25f, -25.0, -3, 4u, 255, 15, 70000));
 }
 
 }  // namespace
