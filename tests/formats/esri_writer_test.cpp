@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/capture.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -9,14 +11,9 @@
 namespace {
 
 std::string Header(const RunState& run) {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    Write_ESRI_Header(run, out);
-    fclose(out);
-    std::string header(text, size);
-    free(text);
-    return header;
+    Captured out;
+    Write_ESRI_Header(run, out.get());
+    return out.text();
 }
 
 RunState Window(int left, int right, int first, int last) {
