@@ -1,10 +1,441 @@
 #include "transfer/value_rules.h"
 
-CellType Input_Cell_Type(const RunState&) { return CellType::Short; }
-void Settle_ShortOut(RunState&) {}
-void Settle_Output_Defaults(RunState&) {}
-Cell_Converter::Cell_Converter(RunState& run) : run_(run) {}
-size_t Cell_Converter::Convert(const void*, size_t, char*) { return 0; }
-size_t Cell_Converter::Max_Cell_Bytes() const { return 64; }
-void Cell_Converter::End_Row() {}
-void Cell_Converter::Finish() {}
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "geometry/ftoi.h"
+#include "transfer/number_text.h"
+
+namespace {
+
+// Output kinds of the kernels.
+constexpr int Out_Text = 0;
+constexpr int Out_Short = 1;
+constexpr int Out_Float = 2;
+
+using Rules = Cell_Converter::Rules;
+
+// Integer results keep their low 16 bits.
+inline int16_t Low16(int64_t value) {
+    return static_cast<int16_t>(static_cast<uint16_t>(value));
+}
+
+// NaN, slot 0 and the filled slots (unused slots repeat slot 0).
+inline bool Float_Undefined(const Rules& r, float f) {
+    return f != f || f == r.fundef[0] || f == r.fundef[1] || f == r.fundef[2] ||
+           f == r.fundef[3];
+}
+
+inline bool Int_Undefined(const Rules& r, int16_t i) {
+    return i == r.iundef[0] || i == r.iundef[1] || i == r.iundef[2] ||
+           i == r.iundef[3];
+}
+
+// Heights are zeroed (> 0), or depths after -m/-mm (< 0).
+template <typename T>
+inline bool Zero_Hit(const Rules& r, T v) {
+    return r.hit_below ? v < 0 : v > 0;
+}
+
+inline double Log_Of(const Rules& r, double magnitude) {
+    return r.log_base == 10.0f ? std::log10(magnitude)
+                               : std::log(magnitude) / r.ln_base;
+}
+
+// Zero rule, scale and logarithm of the float chain.
+inline float Float_Rules(const Rules& r, float f) {
+    if (r.zero && Zero_Hit(r, f)) {
+        f = r.zero2 ? Float_NaN : 0.0f;
+    } else if (r.scale != 0) {
+        f = f * r.scale;
+    }
+    if (r.log_base != 0 && f != Float_NaN) {
+        if (f > 0)
+            f = static_cast<float>(Log_Of(r, f));
+        else if (f < 0)
+            f = static_cast<float>(-Log_Of(r, -static_cast<double>(f)));
+        else
+            f = Float_NaN;  // zero, or a NaN
+    }
+    return f;
+}
+
+// Zero rule, scale and logarithm of the integer chain.
+inline int16_t Int_Rules(const Rules& r, int16_t i) {
+    if (r.zero && Zero_Hit(r, i) && !(r.guard_undef && i == r.iundef[0])) {
+        i = r.zero2 ? r.iundef[0] : int16_t{0};
+    } else if (r.scale != 0) {
+        i = Low16(ftoi(static_cast<float>(i) * r.scale));
+    }
+    if (r.log_base != 0 && i != r.iundef[0]) {
+        if (i == 0) {
+            i = r.iundef[0];
+        } else {
+            const int64_t t = trunc32(Log_Of(r, std::abs(static_cast<int>(i))));
+            i = Low16(i > 0 ? t : -t);
+        }
+    }
+    return i;
+}
+
+// Float input to 2-byte output. A global dataset changes sign with halves
+// rounded toward zero; other inputs round by ftoi.
+inline int16_t Float_To_Short(const Rules& r, float f) {
+    if (r.times10) f = f * 10.0f;
+    int64_t v;
+    if (r.global) {
+        const int64_t t = trunc32(0.4999999 + std::fabs(static_cast<double>(f)));
+        v = f > 0 ? -t : t;
+    } else {
+        v = ftoi(f);
+    }
+    int16_t i = Low16(v);
+    if (r.minus) i = Low16(-static_cast<int32_t>(i));
+    return i;
+}
+
+template <CellType In>
+inline float Load_Float(const Rules& r, const unsigned char* p) {
+    if constexpr (In == CellType::Float) {
+        float f;
+        std::memcpy(&f, p, 4);
+        return f;
+    } else {
+        using Raw = std::conditional_t<In == CellType::Grd98Short, int16_t, int32_t>;
+        Raw raw;
+        std::memcpy(&raw, p, sizeof raw);
+        if (raw == r.empty) return r.fundef[0];
+        return r.decode10 ? static_cast<float>(raw) * 0.1f : static_cast<float>(raw);
+    }
+}
+
+inline char* Put_Short_BE(char* p, int16_t v) {
+    const auto u = static_cast<uint16_t>(v);
+    p[0] = static_cast<char>(u >> 8);
+    p[1] = static_cast<char>(u & 0xFF);
+    return p + 2;
+}
+
+inline char* Put_Float_BE(char* p, float v) {
+    const uint32_t u = __builtin_bswap32(std::bit_cast<uint32_t>(v));
+    std::memcpy(p, &u, 4);
+    return p + 4;
+}
+
+inline char* Put_Separator(char* p, int& k) {
+    if (++k == 13) {
+        k = 0;
+        *p++ = '\n';
+    } else {
+        *p++ = ' ';
+    }
+    return p;
+}
+
+inline char* Put_Undefined_Text(char* p, const Rules& r) {
+    std::memcpy(p, r.nan_str, r.nan_len);
+    return p + r.nan_len;
+}
+
+struct Ranges {
+    float min, max, fmin, fmax;
+    int16_t imin, imax;
+
+    void Take(float v) {
+        if (v < min) min = v;
+        if (v > max) max = v;
+    }
+};
+
+// Final value of the float chain: write or collect it.
+template <int Out, bool Check>
+inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
+                        int& k) {
+    if constexpr (Check) {
+        if (!undef && f != Float_NaN && f != r.fundef[0]) {
+            if (f > g.fmax) g.fmax = f;
+            if (f < g.fmin) g.fmin = f;
+        }
+        return p;
+    } else if constexpr (Out == Out_Float) {
+        if (undef || f == Float_NaN || f == r.fundef[0]) return Put_Float_BE(p, r.oundef);
+        if (f != r.oundef) g.Take(f);
+        return Put_Float_BE(p, f);
+    } else {
+        p = Put_Separator(p, k);
+        if (undef || f == Float_NaN || Float_Undefined(r, f)) return Put_Undefined_Text(p, r);
+        if (r.ioption) {
+            const int16_t i = Low16(ftoi(f));
+            if (i != r.oundef_trunc) g.Take(i);
+            return number_text::Put_Int(p, i);
+        }
+        if (f != r.oundef) g.Take(f);
+        return number_text::Put_Float(p, f);
+    }
+}
+
+// Final value of the integer chain: write or collect it.
+template <int Out, bool Check>
+inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
+                      int& k) {
+    if constexpr (Check) {
+        if (!undef && i != r.iundef[0]) {
+            if (i > g.imax) g.imax = i;
+            if (i < g.imin) g.imin = i;
+        }
+        return p;
+    } else if constexpr (Out == Out_Short) {
+        if (undef || i == r.iundef[0]) return Put_Short_BE(p, Low16(r.oundef_trunc));
+        if (i != r.oundef_trunc) g.Take(i);
+        return Put_Short_BE(p, i);
+    } else {
+        p = Put_Separator(p, k);
+        if (undef || Int_Undefined(r, i)) return Put_Undefined_Text(p, r);
+        if (i != r.oundef_trunc) g.Take(i);
+        return number_text::Put_Int(p, i);
+    }
+}
+
+char Nan_Text[32];
+
+// The -x values leave slot 0 to the format's own undefined value.
+void Free_Slot0(RunState& run) {
+    const int filled = std::clamp(run.Nundef, 0, 4);
+    if (filled == 0) return;
+    const int to = std::min(filled, 3);
+    run.Fundef[to] = run.Fundef[0];
+    run.Iundef[to] = run.Iundef[0];
+    run.Nundef = std::min(filled + 1, 4);
+}
+
+void Set_Nan_Text(RunState& run) {
+    std::snprintf(Nan_Text, sizeof Nan_Text, "%1.8g", static_cast<double>(run.Oundef));
+    run.NaN_str = Nan_Text;
+}
+
+}  // namespace
+
+InputKind Input_Kind(const RunState& run) {
+    if (run.VTKin) return InputKind::VTK;
+    if (run.ESRIin) return InputKind::ESRI;
+    if (run.KMS2002) return InputKind::KMS2002;
+    if (run.GRD98in) return InputKind::GRD98;
+    return InputKind::Global;
+}
+
+CellType Input_Cell_Type(const RunState& run) {
+    const int32_t type = run.GRD98_Inp_Header.Number_Type;
+    if (Input_Kind(run) == InputKind::GRD98 && run.FloatInp && type > 0)
+        return type == 2 ? CellType::Grd98Short : CellType::Grd98Long;
+    return run.FloatInp ? CellType::Float : CellType::Short;
+}
+
+void Settle_ShortOut(RunState& run) {
+    if (run.FloatInp && !run.VTKin && (run.GRD98out || run.ESRIout)) run.ShortOut = 0;
+}
+
+void Settle_Output_Defaults(RunState& run) {
+    const InputKind kind = Input_Kind(run);
+    const bool given = Oundef_Given(run);
+
+    if (!run.GRD98out && !run.ESRIout) {  // VTK output
+        if (given) {
+            run.NaN_str = run.NaN_par;
+        } else if (run.ShortOut) {
+            run.Oundef = -32768;
+            run.NaN_str = "-32768";
+        } else {
+            run.Oundef = Float_NaN;
+        }
+        if (kind == InputKind::VTK) {
+            Free_Slot0(run);
+            run.Iundef[0] = -32768;
+            run.Fundef[0] = Float_NaN;
+        }
+        return;
+    }
+
+    if (kind == InputKind::Global) {
+        const bool text = run.Ascii && !run.GRD98out;
+        if (!given) run.Oundef = -32768;
+        if (text || run.ESRIout) {
+            // ESRI Float names its nodata value in the header, so the text
+            // must be the value the undefined cells really hold.
+            run.NaN_str = given ? run.NaN_par : "-32768";
+        } else {
+            run.NaN_str = "NaN";
+        }
+    } else {
+        const GRD98_Header& h = run.GRD98_Inp_Header;
+        Free_Slot0(run);
+        if (given) {
+            run.NaN_str = run.NaN_par;
+        } else if (kind == InputKind::GRD98) {
+            run.Oundef = h.Number_Type > 0 ? static_cast<float>(h.Empty_Grid_Cell_Value)
+                                           : std::bit_cast<float>(h.Empty_Grid_Cell_Value);
+            Set_Nan_Text(run);
+        } else if (kind == InputKind::ESRI && run.ESRIout) {
+            run.Oundef = run.Fundef[0];
+            Set_Nan_Text(run);
+        } else {
+            run.Oundef = -32768;
+            run.NaN_str = "-32768";
+        }
+        if (kind == InputKind::VTK || kind == InputKind::KMS2002) {
+            run.Iundef[0] = -32768;
+            run.Fundef[0] = Float_NaN;
+        } else if (kind == InputKind::GRD98) {
+            run.Iundef[0] = Low16(h.Empty_Grid_Cell_Value);
+            if (h.Number_Type <= 0) run.Fundef[0] = std::bit_cast<float>(h.Empty_Grid_Cell_Value);
+        }
+    }
+    run.UpperOut = 1;
+}
+
+template <CellType In, int Out, bool Check, bool Apply>
+size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count,
+                           char* out) {
+    const Rules r = self.rules_;
+    constexpr size_t step = In == CellType::Short || In == CellType::Grd98Short ? 2 : 4;
+    const auto* in = static_cast<const unsigned char*>(cells);
+    char* p = out;
+    int k = self.k_;
+    Ranges g{self.min_, self.max_, self.fmin_, self.fmax_, self.imin_, self.imax_};
+
+    for (size_t n = 0; n < count; ++n, in += step) {
+        if constexpr (In == CellType::Short) {
+            int16_t i;
+            std::memcpy(&i, in, 2);
+            const bool undef = Int_Undefined(r, i);
+            if constexpr (Out == Out_Float) {  // float chain from a 2-byte value
+                float f = 0;
+                if (!undef) {
+                    f = static_cast<float>(r.negate ? -static_cast<int32_t>(i) : i);
+                    if constexpr (Apply) f = Float_Rules(r, f);
+                }
+                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+            } else {
+                if (!undef) {
+                    if (r.negate) i = Low16(-static_cast<int32_t>(i));
+                    if constexpr (Apply) i = Int_Rules(r, i);
+                }
+                p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
+            }
+        } else {
+            float f = Load_Float<In>(r, in);
+            const bool undef = Float_Undefined(r, f);
+            if constexpr (Out == Out_Short) {  // integer chain from a float
+                int16_t i = 0;
+                if (!undef) {
+                    i = Float_To_Short(r, f);
+                    if constexpr (Apply) i = Int_Rules(r, i);
+                }
+                p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
+            } else {
+                if (!undef) {
+                    if (r.negate && f != 0) f = -f;
+                    if constexpr (Apply) f = Float_Rules(r, f);
+                }
+                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+            }
+        }
+    }
+
+    self.k_ = k;
+    self.min_ = g.min;
+    self.max_ = g.max;
+    self.fmin_ = g.fmin;
+    self.fmax_ = g.fmax;
+    self.imin_ = g.imin;
+    self.imax_ = g.imax;
+    return static_cast<size_t>(p - out);
+}
+
+Cell_Converter::Cell_Converter(RunState& run)
+    : run_(run),
+      min_(run.Min_value),
+      max_(run.Max_value),
+      fmin_(run.Fmin),
+      fmax_(run.Fmax),
+      imin_(run.Imin),
+      imax_(run.Imax) {
+    const CellType in = Input_Cell_Type(run);
+    const bool check = run.Check != 0;
+    const int out = run.Ascii && !run.GRD98out && !check ? Out_Text
+                    : run.ShortOut                      ? Out_Short
+                                                        : Out_Float;
+    const GRD98_Header& inp = run.GRD98_Inp_Header;
+
+    Rules& r = rules_;
+    r.global = Global_Input(run);
+    r.minus = run.Minus != 0;
+    r.negate = r.minus != r.global;
+    r.zero = run.Zero != 0;
+    r.zero2 = run.Zero2 != 0;
+    r.hit_below = run.Minus || run.Altitudes;
+    r.guard_undef = in == CellType::Short && out == Out_Short;
+    r.times10 = run.GRD98out && !check && run.GRD98_Out_Header.Precision == 10;
+    r.ioption = run.Ioption != 0;
+    r.decode10 = inp.Precision == 10;
+    r.empty = inp.Empty_Grid_Cell_Value;
+    r.scale = run.Scale;
+    r.log_base = run.LogBase;
+    r.ln_base = std::log(static_cast<double>(run.LogBase));
+    const int filled = std::clamp(run.Nundef, 1, 4);
+    for (int s = 0; s < 4; ++s) {
+        r.fundef[s] = s < filled ? run.Fundef[s] : run.Fundef[0];
+        r.iundef[s] = s < filled ? run.Iundef[s] : run.Iundef[0];
+    }
+    r.oundef = run.Oundef;
+    r.oundef_trunc = trunc32(run.Oundef);
+    r.nan_str = run.NaN_str ? run.NaN_str : "";
+    r.nan_len = std::strlen(r.nan_str);
+
+    const bool apply = r.zero || r.scale != 0 || r.log_base != 0;
+    auto pick = [&]<CellType In>() -> Kernel {
+        if (check) {
+            if (out == Out_Short)
+                return apply ? &Run<In, Out_Short, true, true> : &Run<In, Out_Short, true, false>;
+            return apply ? &Run<In, Out_Float, true, true> : &Run<In, Out_Float, true, false>;
+        }
+        switch (out) {
+        case Out_Text:
+            return apply ? &Run<In, Out_Text, false, true> : &Run<In, Out_Text, false, false>;
+        case Out_Short:
+            return apply ? &Run<In, Out_Short, false, true> : &Run<In, Out_Short, false, false>;
+        default:
+            return apply ? &Run<In, Out_Float, false, true> : &Run<In, Out_Float, false, false>;
+        }
+    };
+    switch (in) {
+    case CellType::Short: kernel_ = pick.template operator()<CellType::Short>(); break;
+    case CellType::Float: kernel_ = pick.template operator()<CellType::Float>(); break;
+    case CellType::Grd98Short: kernel_ = pick.template operator()<CellType::Grd98Short>(); break;
+    case CellType::Grd98Long: kernel_ = pick.template operator()<CellType::Grd98Long>(); break;
+    }
+
+    if (out == Out_Text)
+        cell_bytes_ = 1 + std::max(number_text::Max_Float_Chars, r.nan_len);
+    else
+        cell_bytes_ = out == Out_Short ? 2 : 4;
+}
+
+size_t Cell_Converter::Convert(const void* cells, size_t count, char* out) {
+    return kernel_(*this, cells, count, out);
+}
+
+size_t Cell_Converter::Max_Cell_Bytes() const { return cell_bytes_; }
+
+void Cell_Converter::End_Row() { k_ = 12; }
+
+void Cell_Converter::Finish() {
+    run_.Min_value = min_;
+    run_.Max_value = max_;
+    run_.Fmin = fmin_;
+    run_.Fmax = fmax_;
+    run_.Imin = imin_;
+    run_.Imax = imax_;
+}

@@ -1,6 +1,18 @@
 // Cell value rules: undefined values of input and output, sign, zero, scale,
 // logarithm, 16-bit output, and the value range kept for the end report and
 // the GRD98 header.
+//
+// Use by the row transfer, once per run:
+//   run step 7:  Settle_ShortOut(run)          (before the output is opened)
+//   run step 9:  Settle_Output_Defaults(run)   (after it is opened)
+// and for every pass (GRD98 output has a check pass and a write pass):
+//   Cell_Converter conv(run);        // after Check/ShortOut/Oundef are final
+//   per row:  n = conv.Convert(cells, count, buf);  write n bytes of buf
+//             conv.End_Row();
+//   at the end of the pass (also after a failed read or write): conv.Finish();
+// `cells` are count values of Input_Cell_Type(run) in host byte order (the
+// transfer swaps big-endian input first); `buf` must hold
+// count * conv.Max_Cell_Bytes() bytes.
 #pragma once
 
 #include <cstddef>
@@ -24,11 +36,29 @@ inline int Cell_Bytes(CellType type) {
     return type == CellType::Short || type == CellType::Grd98Short ? 2 : 4;
 }
 
+// The input format in force. VTK input wins when its flag stands beside
+// another one, then ESRI, KMS2002 and GRD98; a raw global dataset otherwise.
+enum class InputKind : uint8_t { VTK, ESRI, KMS2002, GRD98, Global };
+InputKind Input_Kind(const RunState& run);
+
+// A raw global dataset (GEBCO, blend, GINA, SRTM30+, ETOPO2): no header of
+// its own, and depths stored negative, so its values change sign by default.
+inline bool Global_Input(const RunState& run) {
+    return Input_Kind(run) == InputKind::Global;
+}
+
+// Option -y was given: Oundef no longer holds its initial marker value.
+inline bool Oundef_Given(const RunState& run) { return run.Oundef != 0.12345f; }
+
 // Float input to GRD98 or ESRI output gives float output (run step 7).
 void Settle_ShortOut(RunState& run);
 
 // The output undefined value, its text, the input undefined slot 0 and
 // UpperOut, once per run after the output has been opened (run step 9).
+// Nundef counts the filled undefined slots from slot 0; when the -x values
+// make room for the format's own undefined value in slot 0, the slot they
+// move to is counted too. NaN_str may point into a buffer of this module
+// that the next call overwrites (there is one run per process).
 void Settle_Output_Defaults(RunState& run);
 
 // Converts cells by the rules settled for one pass of the row transfer. The
@@ -53,6 +83,40 @@ public:
     // Stores the ranges collected so far back into the run state.
     void Finish();
 
+    // The settled rules, fixed for the pass.
+    struct Rules {
+        bool negate;        // exactly one of Minus and a global dataset
+        bool minus;         // Minus, for float input to 2-byte output
+        bool global;
+        bool zero, zero2;   // -z, -zz
+        bool hit_below;     // the zero rule hits values < 0 (else > 0)
+        bool guard_undef;   // a value equal to Iundef[0] is not a zero hit
+        bool times10;       // GRD98 write pass with precision 10
+        bool ioption;       // float text written as integers
+        bool decode10;      // GRD98 integer cells are tenths
+        int32_t empty;      // GRD98 empty cell value
+        float scale;        // 0 = off
+        float log_base;     // 0 = off
+        double ln_base;
+        float fundef[4];    // slot 0 and the filled slots (unused = slot 0)
+        int16_t iundef[4];
+        float oundef;
+        int32_t oundef_trunc;
+        const char* nan_str;
+        size_t nan_len;
+    };
+
 private:
+    using Kernel = size_t (*)(Cell_Converter&, const void*, size_t, char*);
+    template <CellType In, int Out, bool Check, bool Apply>
+    static size_t Run(Cell_Converter& self, const void* cells, size_t count,
+                      char* out);
+
     RunState& run_;
+    Rules rules_;
+    Kernel kernel_;
+    size_t cell_bytes_;
+    int k_ = 0;  // values on the current text line
+    float min_, max_, fmin_, fmax_;
+    int16_t imin_, imax_;
 };
