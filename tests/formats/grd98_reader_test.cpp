@@ -8,250 +8,156 @@
 
 namespace {
 
-struct Reader {
-    RunState run;
-    Captured err;
-    FILE* inp = nullptr;
-
-    explicit Reader(const GRD98_Header& h, bool big_endian, size_t bytes = 128) {
-        inp = Header_File(h, big_endian, bytes);
-        run.InpFile = inp;
-        run.InpName = "in.grd";
-        run.OutName = "out.vtk";
-        run.GRD98in = 1;
-        run.Raw = 1;  // the first guess after the command line: big-endian
-        run.StdErr = err.file();
+// Reads a header written in the given byte order (and cut to `bytes`);
+// returns the exit status, or -100 when the run went on.
+int Read(RunState& run, Captured& err, GRD98_Header h, bool big_endian, size_t bytes = 128) {
+    if (big_endian) Swap_GRD98_Header(&h);
+    FILE* f = std::tmpfile();
+    std::fwrite(&h, 1, bytes, f);
+    std::rewind(f);
+    run.InpFile = f, run.InpName = "in.grd", run.OutName = "out.vtk", run.StdErr = err.file();
+    run.GRD98in = 1;
+    int status = -100;
+    try {
+        Read_GRD98_Header(run);
+    } catch (const RunEnded& e) {
+        status = e.Status;
+        EXPECT_EQ(status, run.ExitStatus);
     }
-    ~Reader() { std::fclose(inp); }
-
-    // Runs the reader; returns the exit status, or -100 when it went on.
-    int Read() {
-        try {
-            Read_GRD98_Header(run);
-        } catch (const RunEnded& e) {
-            EXPECT_EQ(e.Status, run.ExitStatus);
-            return e.Status;
-        }
-        return -100;
-    }
-};
-
-TEST(Grd98Reader, ByteOrderFollowsTheMarkWhateverTheFirstGuess) {
-    struct Case {
-        bool big_endian;
-        Flag first_guess;
-    } cases[] = {{true, 1}, {true, 0}, {false, 1}, {false, 0}};
-    for (const Case& c : cases) {
-        GRD98_Header h = Plain_Header();
-        h.Latitude_Degrees = -12;
-        h.Unused[0] = 7;
-        h.Unused[9] = -3;
-        Reader r(h, c.big_endian);
-        r.run.Raw = c.first_guess;
-        ASSERT_EQ(r.Read(), -100) << r.err.text();
-        EXPECT_EQ(r.run.Raw, c.big_endian ? 1 : 0);
-        EXPECT_EQ(r.run.GRD98_Inp_Header.Latitude_Degrees, -12);
-        EXPECT_EQ(r.run.Columns, 4);
-        EXPECT_EQ(r.run.Rows, 3);
-        // The whole header, reserved words included, is copied for output.
-        EXPECT_EQ(std::memcmp(&r.run.GRD98_Out_Header, &h, sizeof h), 0);
-        EXPECT_EQ(r.err.text(), "");
-    }
+    std::fclose(f);
+    return status;
 }
 
-TEST(Grd98Reader, FloatPathUnlessPlainShortsGoToShortOutput) {
+TEST(Grd98Reader, HeadersInBothByteOrders) {
+    // Corner -11 30' 0" = -10.5 N, -20 15' 36" = -19.74 E; pixel registered
+    // corners lie half a cell (1/120 degree) outside the first value.
     struct Case {
-        int32_t number_type, precision;
-        Flag short_out, float_inp, expected;
+        bool big_endian;
+        Flag first_guess, short_out, pixel_option;
+        int32_t number_type, precision, registration;
+        Flag float_inp, pixel;
     } cases[] = {
-        {2, 1, 1, 0, 0},   // read as plain 2-byte integers
-        {2, 1, 0, 0, 1},   // float output
-        {2, 10, 1, 0, 1},  // tenths
-        {4, 1, 1, 0, 1},   {-4, 1, 1, 0, 1},
-        {2, 1, 1, 1, 1},   // -f is kept
+        {true, 1, 1, 0, 2, 1, 0, 0, 0},   {true, 0, 1, 0, 2, 10, 1, 1, 1},
+        {false, 1, 1, 0, 4, 1, 0, 1, 0},  {false, 0, 1, 1, -4, 1, 0, 1, 1},
+        {true, 1, 0, 0, 2, 1, 256, 1, 0},  // registration: low byte only
     };
     for (const Case& c : cases) {
         GRD98_Header h = Plain_Header();
-        h.Number_Type = c.number_type;
-        h.Precision = c.precision;
-        Reader r(h, true);
-        r.run.ShortOut = c.short_out;
-        r.run.FloatInp = c.float_inp;
-        ASSERT_EQ(r.Read(), -100);
-        EXPECT_EQ(r.run.FloatInp, c.expected) << c.number_type << " " << c.precision;
+        h.Latitude_Degrees = -11, h.Latitude_Minutes = 30;
+        h.Longitude_Degrees = -20, h.Longitude_Minutes = 15, h.Longitude_Seconds = 36;
+        h.Number_Type = c.number_type, h.Precision = c.precision;
+        h.Cell_Registration = c.registration, h.Unused[9] = -3;
+        RunState run;
+        Captured err;
+        run.Raw = c.first_guess, run.ShortOut = c.short_out, run.Pixel = c.pixel_option;
+        ASSERT_EQ(Read(run, err, h, c.big_endian), -100) << err.text();
+        EXPECT_EQ(run.Raw, c.big_endian ? 1 : 0);
+        EXPECT_EQ(std::memcmp(&run.GRD98_Inp_Header, &h, sizeof h), 0);
+        EXPECT_EQ(std::memcmp(&run.GRD98_Out_Header, &h, sizeof h), 0);
+        EXPECT_EQ(run.FloatInp, c.float_inp);
+        EXPECT_EQ(run.Pixel, c.pixel);
+        const double half = c.pixel ? 1.0 / 120 : 0;
+        EXPECT_NEAR(run.Latitude, -10.5 - half, 1e-12);
+        EXPECT_NEAR(run.Longitude, -19.74 + half, 1e-12);
+        EXPECT_EQ(run.Columns, 4);
+        EXPECT_EQ(run.Rows, 3);
     }
 }
 
 TEST(Grd98Reader, ResolutionsAreWholeForTheUsualCellSizes) {
     struct Case {
-        int32_t lat_size, lon_size;
+        int32_t lat, lon;
         Flag snap_y, snap_x;
-        double res_i, res_j, res_y, res_x;
-    } cases[] = {
-        {30, 30, 1, 1, 120, 120, 120, 120},
-        {300, 180, 1, 1, 12, 20, 12, 20},
-        {120, 7, 1, 0, 30, 3600.0 / 7, 30, 3600.0 / 7},
-        {45, 60, 0, 1, 80, 60, 80, 60},
-    };
+        double res_i, res_j;
+    } cases[] = {{30, 300, 1, 1, 120, 12}, {180, 120, 1, 1, 20, 30}, {45, 7, 0, 0, 80, 3600.0 / 7}};
     for (const Case& c : cases) {
         GRD98_Header h = Plain_Header();
-        h.Latitude_Cell_Size = c.lat_size;
-        h.Longitude_Cell_Size = c.lon_size;
-        Reader r(h, false);
-        ASSERT_EQ(r.Read(), -100);
-        EXPECT_EQ(r.run.Snap_Y, c.snap_y);
-        EXPECT_EQ(r.run.Snap_X, c.snap_x);
-        EXPECT_DOUBLE_EQ(r.run.Resolution_I, c.res_i);
-        EXPECT_DOUBLE_EQ(r.run.Resolution_J, c.res_j);
-        EXPECT_DOUBLE_EQ(r.run.Resolution_Y, c.res_y);
-        EXPECT_DOUBLE_EQ(r.run.Resolution_X, c.res_x);
-    }
-}
-
-TEST(Grd98Reader, CornerIsTheUpperLeftValue) {
-    // Latitude -11 30' 0" is -10.5; longitude -20 15' 36" is -19.74.
-    struct Case {
-        int32_t registration;
-        Flag pixel_option;
-        Flag pixel;
-        double latitude, longitude;
-    } cases[] = {
-        {0, 0, 0, -10.5, -19.74},
-        {1, 0, 1, -10.5 - 1.0 / 120, -19.74 + 1.0 / 120},
-        {0, 1, 1, -10.5 - 1.0 / 120, -19.74 + 1.0 / 120},  // -l
-        {256, 0, 0, -10.5, -19.74},                          // low byte only
-    };
-    for (const Case& c : cases) {
-        GRD98_Header h = Plain_Header();
-        h.Latitude_Degrees = -11;
-        h.Latitude_Minutes = 30;
-        h.Longitude_Degrees = -20;
-        h.Longitude_Minutes = 15;
-        h.Longitude_Seconds = 36;
-        h.Cell_Registration = c.registration;
-        Reader r(h, true);
-        r.run.Pixel = c.pixel_option;
-        ASSERT_EQ(r.Read(), -100);
-        EXPECT_EQ(r.run.Pixel, c.pixel);
-        EXPECT_NEAR(r.run.Latitude, c.latitude, 1e-12);
-        EXPECT_NEAR(r.run.Longitude, c.longitude, 1e-12);
+        h.Latitude_Cell_Size = c.lat, h.Longitude_Cell_Size = c.lon;
+        RunState run;
+        Captured err;
+        ASSERT_EQ(Read(run, err, h, false), -100);
+        EXPECT_EQ(run.Snap_Y, c.snap_y);
+        EXPECT_EQ(run.Snap_X, c.snap_x);
+        EXPECT_DOUBLE_EQ(run.Resolution_I, c.res_i);
+        EXPECT_DOUBLE_EQ(run.Resolution_J, c.res_j);
+        EXPECT_DOUBLE_EQ(run.Resolution_Y, c.res_i);
+        EXPECT_DOUBLE_EQ(run.Resolution_X, c.res_j);
     }
 }
 
 TEST(Grd98Reader, RejectsWhatIsNoGrid) {
-    const char* not_grd98 = "in.grd is not in GRD98 format (1000000001 128)\n";
+    const std::string plain = "in.grd is not in GRD98 format (1000000001 128)\n";
     struct Case {
         const char* what;
         void (*change)(GRD98_Header&);
         Flag esri_out;
+        int status;
+        std::string message;
     } cases[] = {
-        {"no rows", [](GRD98_Header& h) { h.Latitude_Number_of_Cells = 0; }, 0},
-        {"negative columns", [](GRD98_Header& h) { h.Longitude_Number_of_Cells = -1; }, 0},
-        {"2-byte floats", [](GRD98_Header& h) { h.Number_Type = -2; }, 0},
-        {"8-byte cells", [](GRD98_Header& h) { h.Number_Type = 8; }, 0},
-        {"non-square for ESRI", [](GRD98_Header& h) { h.Latitude_Cell_Size = 30; }, 1},
-        {"zero cell size", [](GRD98_Header& h) { h.Latitude_Cell_Size = h.Longitude_Cell_Size = 0; }, 0},
-        {"negative cell size", [](GRD98_Header& h) { h.Longitude_Cell_Size = -60; }, 0},
-        {"beyond any file offset",
+        {"no rows", [](GRD98_Header& h) { h.Latitude_Number_of_Cells = 0; }, 0, 1, plain},
+        {"negative columns", [](GRD98_Header& h) { h.Longitude_Number_of_Cells = -1; }, 0, 1, plain},
+        {"2-byte floats", [](GRD98_Header& h) { h.Number_Type = -2; }, 0, 1, plain},
+        {"non-square to ESRI", [](GRD98_Header& h) { h.Latitude_Cell_Size = 30; }, 1, 1, plain},
+        {"non-square elsewhere", [](GRD98_Header& h) { h.Latitude_Cell_Size = 30; }, 0, -100, ""},
+        {"zero cell size", [](GRD98_Header& h) { h.Latitude_Cell_Size = 0; }, 0, 1, plain},
+        {"negative cell size", [](GRD98_Header& h) { h.Longitude_Cell_Size = -60; }, 0, 1, plain},
+        {"beyond any offset",
          [](GRD98_Header& h) {
-             h.Latitude_Number_of_Cells = h.Longitude_Number_of_Cells = INT32_MAX;
-             h.Number_Type = 4;
+             h.Latitude_Number_of_Cells = h.Longitude_Number_of_Cells = INT32_MAX, h.Number_Type = 4;
          },
-         0},
+         0, 1, plain},
+        {"length", [](GRD98_Header& h) { h.Length = 64; }, 0, 1,
+         "in.grd is not in GRD98 format (1000000001 64)\n"},
+        // Wrong in both orders: 12345 and 128 read back as 0x39300000, 0x80000000.
+        {"mark", [](GRD98_Header& h) { h.Version = 12345; }, 0, 1,
+         "in.grd is not in GRD98 format (959447040 -2147483648)\n"},
     };
     for (const Case& c : cases) {
         GRD98_Header h = Plain_Header();
         c.change(h);
-        Reader r(h, true);
-        r.run.ESRIout = c.esri_out;
-        EXPECT_EQ(r.Read(), 1) << c.what;
-        EXPECT_EQ(r.err.text(), not_grd98) << c.what;
+        RunState run;
+        Captured err;
+        run.ESRIout = c.esri_out, run.Raw = 1;  // big-endian tried first
+        EXPECT_EQ(Read(run, err, h, true), c.status) << c.what;
+        EXPECT_EQ(err.text(), c.message) << c.what;
     }
-
-    GRD98_Header h = Plain_Header();
-    h.Length = 64;
-    Reader length(h, false);
-    EXPECT_EQ(length.Read(), 1);
-    EXPECT_EQ(length.err.text(), "in.grd is not in GRD98 format (1000000001 64)\n");
-}
-
-TEST(Grd98Reader, NonSquareCellsAreFineBesideEsri) {
-    GRD98_Header h = Plain_Header();
-    h.Latitude_Cell_Size = 30;
-    Reader r(h, true);
-    r.run.GRD98out = 1;
-    EXPECT_EQ(r.Read(), -100);
-}
-
-TEST(Grd98Reader, WrongMarkShowsTheWordsInTheOtherOrder) {
-    // 12345 is 00 00 30 39 and 128 is 00 00 00 80; read the other way round
-    // they are 0x39300000 and 0x80000000.
-    GRD98_Header h = Plain_Header();
-    h.Version = 12345;
-    Reader r(h, true);
-    EXPECT_EQ(r.Read(), 1);
-    EXPECT_EQ(r.run.Raw, 0);
-    EXPECT_EQ(r.err.text(), "in.grd is not in GRD98 format (959447040 -2147483648)\n");
-}
-
-TEST(Grd98Reader, ShortHeaderCannotBeRead) {
-    Reader r(Plain_Header(), true, 100);
-    EXPECT_EQ(r.Read(), 1);
-    EXPECT_EQ(r.err.text(), "in.grd could not be read from\nNo utputfile (out.vtk) generated\n");
+    RunState run;
+    Captured err;
+    EXPECT_EQ(Read(run, err, Plain_Header(), true, 100), 1);
+    EXPECT_EQ(err.text(), "in.grd could not be read from\nNo utputfile (out.vtk) generated\n");
 }
 
 TEST(Grd98Reader, ListsTheHeaderOnDebug) {
     GRD98_Header h = Plain_Header();
-    h.Latitude_Degrees = -11;
-    h.Latitude_Minutes = 30;
-    h.Latitude_Seconds = 5;
-    h.Longitude_Minutes = 2;
-    h.Minimum_Value = -123;
-    h.Maximum_Value = 456;
-    h.Grid_Radius = -1;
-    h.Precision = 10;
-    h.Empty_Grid_Cell_Value = -999;
-    h.Water_Datum = 3;
-    h.Data_Value_Limit = 4;
-    h.Cell_Registration = 1;
+    h.Latitude_Degrees = -11, h.Latitude_Minutes = 30, h.Latitude_Seconds = 5;
+    h.Longitude_Minutes = 2, h.Minimum_Value = -123, h.Maximum_Value = 456;
+    h.Grid_Radius = -1, h.Precision = 10, h.Empty_Grid_Cell_Value = -999;
+    h.Water_Datum = 3, h.Data_Value_Limit = 4, h.Cell_Registration = 1;
     for (int i = 0; i < 10; ++i) h.Unused[i] = i - 2;
-    Captured debug;
-    Reader r(h, true);
-    r.run.Debug = debug.file();
-    ASSERT_EQ(r.Read(), -100);
-    EXPECT_EQ(debug.text(),
-              "GRD98 input file in.grd:\n"
-              "  Version: 1000000001\n"
-              "  Length: 128\n"
-              "  Data Type: 1\n"
-              "  Latitude Degrees Minutes Seconds: -11 30 5 \n"
-              "  Longitude Degrees Minutes Seconds: 10 2 0\n"
-              "  Latitude Longitude Cell Size: 60 60\n"
-              "  Latitude Longitude Number of Cells: 3 4\n"
-              "  Minimum Maximum Value: -123 456\n"
-              "  Grid Radius: -1\n"
-              "  Precision: 10\n"
-              "  Empty Grid Cell Value: -999\n"
-              "  Number Type: 2\n"
-              "  Water Datum: 3\n"
-              "  Data Value Limit: 4\n"
-              "  Cell Registration: 1\n"
-              "  Unused [0 : 9]:  -2 -1 0 1 2 3 4 5 6 7\n"
-              "\n");
-}
-
-TEST(Grd98Reader, FloatEmptyValueIsListedAsAFloatToo) {
-    GRD98_Header h = Plain_Header();
-    h.Number_Type = -4;
-    h.Empty_Grid_Cell_Value = static_cast<int32_t>(0xC61C3C00);  // -9999.0f
-    Captured debug;
+    const char* tail =
+        "  Number Type: 2\n  Water Datum: 3\n  Data Value Limit: 4\n  Cell Registration: 1\n"
+        "  Unused [0 : 9]:  -2 -1 0 1 2 3 4 5 6 7\n\n";
     RunState run;
+    Captured err, debug;
     run.Debug = debug.file();
+    ASSERT_EQ(Read(run, err, h, true), -100);
+    EXPECT_EQ(debug.text(), std::string("GRD98 input file in.grd:\n"
+                                        "  Version: 1000000001\n  Length: 128\n  Data Type: 1\n"
+                                        "  Latitude Degrees Minutes Seconds: -11 30 5 \n"
+                                        "  Longitude Degrees Minutes Seconds: 10 2 0\n"
+                                        "  Latitude Longitude Cell Size: 60 60\n"
+                                        "  Latitude Longitude Number of Cells: 3 4\n"
+                                        "  Minimum Maximum Value: -123 456\n  Grid Radius: -1\n"
+                                        "  Precision: 10\n  Empty Grid Cell Value: -999\n") +
+                                tail);
+
+    // Float cells: the empty value is also shown as the float of its bits.
+    h.Number_Type = -4, h.Empty_Grid_Cell_Value = static_cast<int32_t>(0xC61C3C00);  // -9999.0f
+    Captured floats;
+    run.Debug = floats.file();
     Print_GRD98_Header(run, &h);
-    const std::string text = debug.text();
-    EXPECT_NE(text.find("  Empty Grid Cell Value: -971228160 (-9999)\n  Number Type: -4\n"),
-              std::string::npos)
-        << text;
+    EXPECT_NE(floats.text().find("  Empty Grid Cell Value: -971228160 (-9999)\n  Number Type: -4\n"),
+              std::string::npos);
 }
 
 }  // namespace

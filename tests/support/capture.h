@@ -75,6 +75,13 @@ struct Process_Options {
     bool input_through_pipe = false;  // a pipe cannot be positioned
 };
 
+// Started in `dir`.
+inline Process_Options In(const Scratch_Dir& dir) {
+    Process_Options options;
+    options.cwd = dir.path().string();
+    return options;
+}
+
 // Runs the built executable under the alias `name` (a link in the build
 // folder) with `args`.
 Process_Result Run_Program(const std::string& name, const std::vector<std::string>& args,

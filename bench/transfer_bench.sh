@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Binary to binary at disk speed: a full-size Gebco_SandS_blend grid (sparse,
+# 466 MB of 2-byte cells), cut to almost the whole globe and written as binary
+# VTK floats, against `cat` reading the same input and writing the same
+# number of output bytes. Also a full SRTM30+-sized globe to ESRI Float for
+# peak memory, and VTK ASCII output for values per second.
+#
+#   bash bench/transfer_bench.sh [build-dir] [runs]
+set -euo pipefail
+build=${1:-build}
+runs=${2:-5}
+bin=$(cd "$build/src" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/depthgrid-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Blend: 10800 rows of 21600 big-endian cells; a few known cells so that the
+# data are not all holes.
+truncate -s $((21600 * 10800 * 2)) blend.bin
+printf '\x01\x02\x03\x04' | dd of=blend.bin bs=1 seek=$((5000 * 43200 + 1000)) conv=notrunc status=none
+in_bytes=$(stat -c %s blend.bin)
+
+best() {  # best wall time in seconds of "$@" over $runs runs
+  local best_ns=
+  for _ in $(seq "$runs"); do
+    local start end
+    start=$(date +%s%N)
+    "$@"
+    end=$(date +%s%N)
+    local ns=$((end - start))
+    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
+  done
+  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
+}
+
+convert() { "$bin/blend2vtk" -w -179.9 -e 179.9 -s -89.9 -n 89.9 blend.bin out.vtk; }
+convert
+out_bytes=$(stat -c %s out.vtk)
+baseline() { { cat blend.bin; head -c $((out_bytes - in_bytes)) /dev/zero; } > out.cat; }
+
+cat blend.bin > /dev/null  # warm the page cache for both
+t_convert=$(best convert)
+t_cat=$(best baseline)
+echo "blend -> binary VTK floats: input $in_bytes bytes, output $out_bytes bytes"
+echo "  depthgrid  ${t_convert} s"
+echo "  cat        ${t_cat} s   (same input read, same output bytes written)"
+awk -v a="$t_convert" -v b="$t_cat" 'BEGIN { printf "  ratio      %.2f x cat\n", a / b }'
+rm -f out.vtk out.cat
+
+# Peak memory on a full SRTM30+ globe (1.9 GB of 2-byte cells) to ESRI Float.
+truncate -s $((43200 * 21600 * 2)) srtm.bin
+/usr/bin/time -f "%M" -o rss.txt "$bin/srtm2flt" -pp srtm.bin globe.flt
+echo "SRTM30+ full globe -> ESRI Float: $(stat -c %s globe.flt) bytes, peak RSS $(cat rss.txt) KiB"
+rm -f globe.flt globe.hdr srtm.bin
+
+# Text output: values per second for VTK ASCII floats.
+ascii() { "$bin/blend2vtk" -a -w -90 -e 90 -s -45 -n 45 blend.bin out.txt; }
+t_ascii=$(best ascii)
+cells=$(( (90 * 2 * 60 + 1) * (45 * 2 * 60 + 1) ))
+awk -v t="$t_ascii" -v n="$cells" 'BEGIN { printf "blend -> VTK ASCII: %d values in %.3f s = %.1f million values/s\n", n, t, n / t / 1e6 }'

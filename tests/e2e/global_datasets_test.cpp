@@ -1,0 +1,357 @@
+// End to end: the real executable on generated global datasets. Every
+// expectation is worked out from the dataset layouts and the value rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "support/capture.h"
+#include "support/grids.h"
+
+namespace {
+
+constexpr float kFloatNaN = 1.05409E+14f;
+
+// GEBCO: 612 header bytes, rows of 21601 big-endian cells from 90°N, and one
+// end value -32767 behind row 10800's start.
+Sparse_Grid Gebco() {
+    Sparse_Grid grid;
+    grid.offset = 612;
+    grid.row_cells = 21601;
+    grid.raw.push_back({612 + int64_t{10800} * 21601 * 2, Big_Short(-32767)});
+    return grid;
+}
+
+// A 4 x 4 GEBCO window at 0..0.05°E, 50..50.05°N: columns 10800..10803,
+// rows 2397..2400 from 90°N.
+struct Gebco_Window : ::testing::Test {
+    Scratch_Dir dir;
+    Sparse_Grid grid = Gebco();
+    static double Stored(int row, int column) { return 100.0 * (row - 2397) + (column - 10800) - 150; }
+    void SetUp() override {
+        for (int row = 2397; row <= 2400; ++row)
+            for (int column = 10800; column <= 10803; ++column) grid.Set(row, column, Stored(row, column));
+        grid.Set(2398, 10801, -32768);  // undefined
+        grid.Write(dir / "in.bin");
+    }
+    Process_Result Run(const std::string& name, std::vector<std::string> args) {
+        for (const char* word : {"-w", "0", "-e", "0.05", "-s", "50", "-n", "50.05"}) args.push_back(word);
+        args.push_back("in.bin");
+        args.push_back("out");
+        return Run_Program(name, args, In(dir));
+    }
+    std::string Output() { return Read_File(dir / "out"); }
+};
+
+TEST_F(Gebco_Window, BinaryVtkHeaderAndNegatedCellsLowerRowFirst) {
+    Process_Result result = Run("gebco2vtk", {});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    Vtk_File vtk = Split_Vtk(Output());
+    const std::vector<std::string> header = {
+        "# vtk DataFile Version 3.0",
+        "GEBCO One minute Grid in.bin -w0 -n50 -e0.05 -s50.05",
+        "BINARY",
+        "DATASET STRUCTURED_POINTS",
+        "DIMENSIONS 4 4 1",
+        "SPACING 0.01666666667 0.01666666667 0",
+        "ORIGIN 0 50 0",
+        "POINT_DATA 16",
+        "SCALARS scalars float",
+        "LOOKUP_TABLE default",
+    };
+    EXPECT_EQ(vtk.header, header);
+    std::vector<float> cells = Big_Floats(vtk.data);
+    ASSERT_EQ(vtk.data.size(), 16u * 4);
+    int at = 0;
+    for (int row = 2400; row >= 2397; --row) {
+        for (int column = 10800; column <= 10803; ++column, ++at) {
+            if (row == 2398 && column == 10801) {
+                EXPECT_EQ(cells[at], kFloatNaN) << "undefined cells carry the float marker";
+            } else {
+                EXPECT_EQ(cells[at], float(-Stored(row, column))) << row << "," << column;
+            }
+        }
+    }
+}
+
+TEST_F(Gebco_Window, RowOrdersAndSignOptions) {
+    // -u: the northern row first, and the title's -n/-s follow it.
+    Process_Result upper = Run("gebco2vtk", {"-um"});
+    ASSERT_EQ(upper.status, 0) << upper.err;
+    Vtk_File vtk = Split_Vtk(Output());
+    EXPECT_EQ(vtk.header[1], "GEBCO One minute Grid in.bin -w0 -n50.05 -e0.05 -s50");
+    EXPECT_EQ(vtk.header[5], "SPACING 0.01666666667 -0.01666666667 0");
+    EXPECT_EQ(vtk.header[6], "ORIGIN 0 50.05 0");
+    std::vector<float> cells = Big_Floats(vtk.data);
+    EXPECT_EQ(cells[0], float(Stored(2397, 10800))) << "-m keeps the stored sign";
+    EXPECT_EQ(cells[15], float(Stored(2400, 10803)));
+
+    // -q mirrors the selected rows: the lower-first output starts at the
+    // stored row that mirrors the southern one.
+    Sparse_Grid mirrored = Gebco();
+    mirrored.Set(10799 - 2397, 10800, 1234);
+    mirrored.Write(dir / "in.bin");
+    Process_Result q = Run("gebco2vtk", {"-q", "-i"});
+    ASSERT_EQ(q.status, 0) << q.err;
+    Vtk_File mirror = Split_Vtk(Output());
+    EXPECT_EQ(mirror.header[8], "SCALARS scalars short");
+    EXPECT_EQ(Big_Shorts(mirror.data)[0], -1234);
+}
+
+TEST_F(Gebco_Window, AsciiLayoutAndEsriHeader) {
+    Process_Result result = Run("gebco2esri", {"-mm"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // ESRI output: rows north first, undefined cells as -32768; the second
+    // m clears Minus again, so the global negation stays.
+    std::string expect =
+        "ncols        4\n"
+        "nrows        4\n"
+        "xllcenter    0\n"
+        "yllcenter    50\n"
+        "cellsize     0.01666666667\n"
+        "nodata_value -32768\n";
+    std::string data;
+    int k = 0;
+    for (int row = 2397; row <= 2400; ++row) {
+        for (int column = 10800; column <= 10803; ++column) {
+            data += ++k == 13 ? "\n" : " ";
+            if (k == 13) k = 0;
+            data += row == 2398 && column == 10801 ? "-32768" : Format("%1d", int(-Stored(row, column)));
+        }
+        k = 12;
+    }
+    EXPECT_EQ(Output(), expect + data + "\n");
+}
+
+TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {
+    Process_Result result = Run("gebco2vtk", {"-#"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("VTK output file out:\n# vtk DataFile Version 3.0\n", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("\nValue Range -153 : 150\n"), std::string::npos) << result.out;
+
+    Process_Result to_stdout = Run_Program(
+        "gebco2vtk", {"-#", "-w", "0", "-e", "0.05", "-s", "50", "-n", "50.05", "in.bin", "-"}, In(dir));
+    ASSERT_EQ(to_stdout.status, 0);
+    EXPECT_EQ(to_stdout.out, Output()) << "the grid alone on standard output";
+    EXPECT_NE(to_stdout.err.find("Value Range"), std::string::npos);
+}
+
+TEST_F(Gebco_Window, EndMarkerIsChecked) {
+    Sparse_Grid missing = Gebco();
+    missing.raw.clear();
+    missing.length = 612 + int64_t{10800} * 21601 * 2;
+    missing.Write(dir / "in.bin");
+    Process_Result result = Run("gebco2vtk", {});
+    EXPECT_EQ(result.status, 1);
+    const long end = 612 + 10800L * 21601 * 2;
+    EXPECT_EQ(result.err, Format("File read/write error, Source line 2794, File in.bin, Location %ld -> %ld\n"
+                                 "First 2397, Left 10800, Last 2400, Right 10803, Shift 0\n",
+                                 end, end));
+
+    Sparse_Grid wrong = Gebco();
+    wrong.raw = {{612 + int64_t{10800} * 21601 * 2, Big_Short(-32766)}};
+    wrong.Write(dir / "in.bin");
+    EXPECT_NE(Run("gebco2vtk", {}).err.find("Source line 2815,"), std::string::npos);
+
+    Sparse_Grid extra = Gebco();
+    extra.raw.push_back({612 + int64_t{10800} * 21601 * 2 + 2, Big_Short(0)});
+    extra.Write(dir / "in.bin");
+    EXPECT_NE(Run("gebco2vtk", {}).err.find("Source line 2819,"), std::string::npos);
+}
+
+TEST_F(Gebco_Window, ATruncatedInputReportsTheFailedRead) {
+    // The file ends after two cells of the first row read (the southern one).
+    const int64_t stop = 612 + (int64_t{2400} * 21601 + 10802) * 2;
+    Sparse_Grid cut = Gebco();
+    cut.raw.clear();
+    cut.cells = grid.cells;
+    cut.length = stop;
+    cut.Write(dir / "in.bin");
+    Process_Result result = Run("gebco2vtk", {});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, Format("File read/write error, Source line 2248, File in.bin, Location %ld -> %ld\n"
+                                 "First 2397, Left 10800, Last 2400, Right 10803, Shift 0\n",
+                                 long(612 + (2400L * 21601 + 10800) * 2), long(stop)));
+}
+
+// Runs `name` on `grid` with window `args`, returning the VTK cells as
+// shorts (with -i) in output order.
+struct Dataset : ::testing::Test {
+    Scratch_Dir dir;
+    std::vector<int16_t> Shorts(const std::string& name, const Sparse_Grid& grid, std::vector<std::string> args,
+                                Vtk_File* vtk_out = nullptr) {
+        grid.Write(dir / "in.bin");
+        args.insert(args.begin(), "-i");
+        args.push_back("in.bin");
+        args.push_back("out.vtk");
+        Process_Result result = Run_Program(name, args, In(dir));
+        EXPECT_EQ(result.status, 0) << result.err;
+        Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
+        if (vtk_out) *vtk_out = vtk;
+        return Big_Shorts(vtk.data);
+    }
+};
+
+TEST_F(Dataset, Etopo2FillsTheSouthPoleRow) {
+    // Little-endian rows of 10800 cells from 90°N, no header; 5400 rows.
+    Sparse_Grid grid;
+    grid.row_cells = 10800;
+    grid.big_endian = false;
+    grid.length = int64_t{5400} * 10800 * 2;
+    for (int row = 5397; row <= 5399; ++row)
+        for (int column = 5400; column <= 5403; ++column) grid.Set(row, column, row * 10 + column - 5400 - 53970);
+    Vtk_File vtk;
+    std::vector<int16_t> cells = Shorts("etopo2vtk", grid, {"-w", "0", "-e", "0.1", "-s", "-90", "-n", "-89.9"}, &vtk);
+    EXPECT_EQ(vtk.header[4], "DIMENSIONS 4 4 1");
+    ASSERT_EQ(cells.size(), 16u);
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(cells[c], -2810) << "the 90°S row is 2810, negated";
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(cells[4 + c], -(5399 * 10 + c - 53970));
+    EXPECT_EQ(cells[12], -(5397 * 10 - 53970));
+}
+
+TEST_F(Dataset, BlendAndEtopo2ReadTheir180EastColumnFromTheRowStart) {
+    Sparse_Grid grid;  // blend: big-endian rows of 21600 cells, no header
+    grid.row_cells = 21600;
+    grid.length = int64_t{10800} * 21600 * 2;
+    for (int row = 5397; row <= 5400; ++row) {
+        grid.Set(row, 21597, 1);
+        grid.Set(row, 21599, 3);
+        grid.Set(row, 0, 7 + row - 5397);
+    }
+    std::vector<int16_t> cells =
+        Shorts("blend2vtk", grid, {"-m", "-w", "179.95", "-e", "180", "-s", "0", "-n", "0.05"});
+    ASSERT_EQ(cells.size(), 16u);
+    EXPECT_EQ((std::vector<int16_t>{cells[0], cells[1], cells[2], cells[3]}), (std::vector<int16_t>{1, 0, 3, 10}));
+    EXPECT_EQ(cells[15], 7);
+}
+
+TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
+    // Data of 43200 x 21600 big-endian cells from the south, at the end of
+    // the file whatever comes before.
+    Sparse_Grid grid;
+    grid.offset = 100;
+    grid.row_cells = 43200;
+    grid.length = 100 + int64_t{43200} * 21600 * 2;
+    grid.raw.push_back({0, "junk before the data"});
+    for (int L : {10798, 10799}) {
+        const int stored = 21599 - L;
+        for (int column : {43197, 43198, 43199, 0, 1, 2}) grid.Set(stored, column, L % 10 * 100 + column % 100);
+    }
+    Vtk_File vtk;
+    std::vector<int16_t> cells =
+        Shorts("srtm2vtk", grid, {"-m", "-w", "-0.02", "-e", "0.02", "-s", "0", "-n", "0.01"}, &vtk);
+    EXPECT_EQ(vtk.header[4], "DIMENSIONS 6 2 1");
+    EXPECT_EQ(vtk.header[6], Format("ORIGIN %1.10g %1.10g 0", (21597 + 0.5) / 120 - 180, 90 - (10799 + 0.5) / 120));
+    const std::vector<int16_t> south = {997, 998, 999, 900, 901, 902};
+    const std::vector<int16_t> north = {897, 898, 899, 800, 801, 802};
+    EXPECT_EQ(std::vector<int16_t>(cells.begin(), cells.begin() + 6), south);
+    EXPECT_EQ(std::vector<int16_t>(cells.begin() + 6, cells.end()), north);
+}
+
+TEST_F(Dataset, GinaRowOrderDependsOnTheCellType) {
+    // 2-byte GINA stores its southern row first behind 260540 header bytes;
+    // float GINA its northern row first behind 1364.
+    Sparse_Grid shorts;
+    shorts.offset = 260540;
+    shorts.row_cells = 43200;
+    shorts.length = 260540 + int64_t{43200} * 21600 * 2;
+    shorts.Set(21599 - 10680, 20400, 11);
+    shorts.Set(21599 - 10681, 20400, 22);
+    std::vector<int16_t> a = Shorts("gina2vtk", shorts, {"-m", "-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"});
+    EXPECT_EQ(a, (std::vector<int16_t>{22, 11}));
+
+    Sparse_Grid floats;
+    floats.offset = 1364;
+    floats.row_cells = 43200;
+    floats.cell_bytes = 4;
+    floats.float_cells = true;
+    floats.length = 1364 + int64_t{43200} * 21600 * 4;
+    floats.Set(10680, 20400, 11.5);
+    floats.Set(10681, 20400, -22.5);
+    std::vector<int16_t> b =
+        Shorts("gina2vtk", floats, {"-f", "-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"});
+    // Global float cells negated with halves toward zero.
+    EXPECT_EQ(b, (std::vector<int16_t>{22, -11}));
+}
+
+TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
+    // SRTM30+ float data (3.7 GB) behind 1 GB of other bytes: offsets pass 4 GB.
+    Sparse_Grid grid;
+    grid.offset = int64_t{1} << 30;
+    grid.row_cells = 43200;
+    grid.cell_bytes = 4;
+    grid.float_cells = true;
+    grid.length = grid.offset + int64_t{43200} * 21600 * 4;
+    grid.Set(21599, 43197, 12.5);
+    grid.Set(21599, 43198, -0.0);
+    grid.Set(21599, 43199, 4000);
+    grid.Write(dir / "in.bin");
+    Process_Result result = Run_Program(
+        "srtm2vtk", {"-ppf", "-u", "-w", "179.98", "-e", "180", "-s", "89.995", "-n", "90", "in.bin", "out.vtk"},
+        In(dir));
+    ASSERT_EQ(result.status, 0) << result.err;
+    Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
+    EXPECT_EQ(vtk.header[4], "DIMENSIONS 3 1 1");
+    EXPECT_EQ(vtk.data, Big_Float(-12.5f) + std::string("\x80\x00\x00\x00", 4) + Big_Float(-4000.0f))
+        << "-0.0 keeps its sign";
+}
+
+TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
+    Scratch_Dir dir;
+    Process_Result missing = Run_Program("gebco2vtk", {"nothere.bin", "out.vtk"}, In(dir));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "nothere.bin could not be opened\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.vtk"));
+
+    Write_File(dir / "in.bin", std::string(612, '\0'));
+    Write_File(dir / "plain", "a file where a folder should be");
+    Process_Result uncreatable = Run_Program("gebco2vtk", {"in.bin", "plain/out.vtk"}, In(dir));
+    EXPECT_EQ(uncreatable.status, 255);
+    EXPECT_EQ(uncreatable.err, "plain/out.vtk could not be created (1874)\nError message: Not a directory\n");
+
+    EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
+    EXPECT_EQ(Run_Program("gebco2vtk", {"-h"}).status, 0);
+}
+
+TEST(Process, FullDiskIsAFailureNotASuccess) {
+    Scratch_Dir dir;
+    Sparse_Grid grid;  // a whole blend grid to a full device
+    grid.row_cells = 21600;
+    grid.length = int64_t{10800} * 21600 * 2;
+    grid.Write(dir / "in.bin");
+    std::filesystem::create_symlink("/dev/full", dir / "full");
+    Process_Result result = Run_Program("blend2vtk", {"-w", "0", "-e", "1", "-s", "-89", "in.bin", "full"}, In(dir));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("File read/write error, Source line 2639,"), std::string::npos) << result.err;
+
+    Process_Result ascii = Run_Program("blend2vtk", {"-a", "-w", "0", "-e", "1", "-s", "-89", "in.bin", "full"}, In(dir));
+    EXPECT_EQ(ascii.status, 1);
+    EXPECT_NE(ascii.err.find("Source line 2782,"), std::string::npos) << ascii.err;
+}
+
+TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
+    Scratch_Dir dir;
+    Sparse_Grid grid;  // ETOPO2, little-endian
+    grid.row_cells = 10800;
+    grid.big_endian = false;
+    grid.length = int64_t{5400} * 10800 * 2;
+    grid.Set(1200, 5400, -300);
+    grid.Set(1201, 5401, 77);
+    grid.Write(dir / "in.bin");
+    const std::vector<std::string> args = {"-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "-", "out.vtk"};
+    Process_Options piped = In(dir);
+    piped.input = Read_File(dir / "in.bin");
+    piped.input_through_pipe = true;
+    Process_Result result = Run_Program("etopo2grd98", args, piped);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string from_pipe = Read_File(dir / "out.vtk");
+    std::vector<std::string> file_args = args;
+    file_args[8] = "in.bin";
+    ASSERT_EQ(Run_Program("etopo2grd98", file_args, In(dir)).status, 0);
+    EXPECT_EQ(from_pipe, Read_File(dir / "out.vtk"));
+    EXPECT_EQ(from_pipe.size(), 128u + 4 * 4);
+}
+
+}  // namespace
