@@ -8,6 +8,10 @@
 
 #include "formats/grd98_header.h"
 
+// Local to each test file: the shared test support has a Captured of its own,
+// and two classes of one name in one test program break each other.
+namespace {
+
 class Captured {
 public:
     Captured() : file_(open_memstream(&buf_, &len_)) {}
@@ -32,3 +36,5 @@ inline GRD98_Header Plain_Header() {
     h.Precision = 1, h.Empty_Grid_Cell_Value = -32768, h.Number_Type = 2;
     return h;
 }
+
+}  // namespace
