@@ -305,51 +305,6 @@ TEST(VtkInput, GlobalBinaryGridCutAcrossTheDateLine) {
     }
 }
 
-TEST(VtkInput, HeaderVariantsAndTheirGrids) {
-    struct Case {
-        const char* what;
-        std::string keys;   // lines after the dataset line, data included
-        std::vector<std::string> header;  // DIMENSIONS to ORIGIN of the VTK output
-        std::vector<float> cells;         // lower row first
-    };
-    const Case cases[] = {
-        {"lower case keywords and a trailing comment",
-         "dimensions 2 2 1\nspacing 0.0083333 0.0083333 0 /* 30 seconds */\norigin 10.0041666 0.0041666 0\n"
-         "point_data 4\nscalars scalars float 1\nlookup_table default\n1 2\n3 4\n",
-         {"DIMENSIONS 2 2 1", "SPACING 0.008333333333 0.008333333333 0", "ORIGIN 10.00416667 0.004166666667 0"},
-         {1, 2, 3, 4}},
-        {"negative y spacing: upper row first",
-         "DIMENSIONS 2 2 1\nSPACING 0.5 -0.5 0\nORIGIN 0 1 0\nSCALARS scalars float\nLOOKUP_TABLE default\n1 2 3 4\n",
-         {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 0 0.5 0"},
-         {3, 4, 1, 2}},
-        {"metric lattice",
-         "DIMENSIONS 3 2 1\nSPACING 1000 1000 0\nORIGIN 500000 6100000 0\nSCALARS scalars short\n"
-         "LOOKUP_TABLE default\n1 2 3\n4 5 40000\n",
-         {"DIMENSIONS 3 2 1", "SPACING 1000 1000 0", "ORIGIN 500000 6100000 0"},
-         {1, 2, 3, 4, 5, -25536}},
-        {"commas, empty fields and comment lines among the values",
-         "DIMENSIONS 2 2 1\nSPACING 1 1 0\nORIGIN 0 0 0\nSCALARS scalars float\nLOOKUP_TABLE default\n"
-         "/* first row */\n1.5,,\n\n4e1,0 /* and the second */\n",
-         {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"},
-         {1.5, 0, 40, 0}},
-    };
-    for (const Case& c : cases) {
-        Scratch_Dir dir;
-        Write_File(dir / "in.vtk", std::string(Vtk_Head) + c.keys);
-        Process_Result result = Run_Program("depthgrid", {"in.vtk", "out.vtk"}, In(dir));
-        ASSERT_EQ(result.status, 0) << c.what << ": " << result.err;
-        Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
-        ASSERT_GE(vtk.header.size(), 7u) << c.what;
-        EXPECT_EQ(std::vector<std::string>(vtk.header.begin() + 4, vtk.header.begin() + 7), c.header) << c.what;
-        std::vector<float> cells;
-        if (vtk.header[8] == "SCALARS scalars short")
-            for (int16_t v : Big_Shorts(vtk.data)) cells.push_back(v);
-        else
-            cells = Big_Floats(vtk.data);
-        EXPECT_EQ(cells, c.cells) << c.what;
-    }
-}
-
 TEST(VtkInput, DebugEchoAndStandardInputThroughAPipe) {
     const std::string text = std::string(Vtk_Head) + Vtk_Keys + "1 2 3 4\n";
     Scratch_Dir dir;
@@ -360,7 +315,14 @@ TEST(VtkInput, DebugEchoAndStandardInputThroughAPipe) {
     EXPECT_EQ(Big_Floats(Split_Vtk(Read_File(dir / "out.vtk")).data), (std::vector<float>{1, 2, 3, 4}));
 }
 
-TEST(EsriInput, HeaderFormsAndTheirGrids) {
+// One row of 361 values, 0 to 360, the first at longitude 0.
+std::string Globe_Row(const std::string& header) {
+    std::string text = header;
+    for (int i = 0; i <= 360; ++i) text += std::to_string(i) + (i % 20 == 19 ? "\n" : " ");
+    return text + "\n";
+}
+
+TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
     struct Case {
         const char* what;
         std::string program, file, text;
@@ -368,41 +330,49 @@ TEST(EsriInput, HeaderFormsAndTheirGrids) {
         std::vector<std::string> header;  // DIMENSIONS to ORIGIN of the VTK output
         std::vector<float> cells;         // lower row first
     };
+    const std::string vtk = Vtk_Head;
     const Case cases[] = {
-        {"corner origin, lower-case keywords, CRLF", "esri2vtk", "in.asc",
+        {"VTK: lower-case keywords, trailing comment, snapped spacing and origin", "depthgrid", "in.vtk",
+         vtk + "dimensions 2 2 1\nspacing 0.0083333 0.0083333 0 /* 30 seconds */\norigin 10.0041666 0.0041666 0\n"
+               "point_data 4\nscalars scalars float 1\nlookup_table default\n1 2\n3 4\n",
+         {}, {"DIMENSIONS 2 2 1", "SPACING 0.008333333333 0.008333333333 0", "ORIGIN 10.00416667 0.004166666667 0"},
+         {1, 2, 3, 4}},
+        {"VTK: negative y spacing, upper row first", "depthgrid", "in.vtk",
+         vtk + "DIMENSIONS 2 2 1\nSPACING 0.5 -0.5 0\nORIGIN 0 1 0\nSCALARS scalars float\nLOOKUP_TABLE default\n1 2 3 4\n",
+         {}, {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 0 0.5 0"}, {3, 4, 1, 2}},
+        {"VTK: metric lattice of shorts", "depthgrid", "in.vtk",
+         vtk + "DIMENSIONS 3 2 1\nSPACING 1000 1000 0\nORIGIN 500000 6100000 0\nSCALARS scalars short\n"
+               "LOOKUP_TABLE default\n1 2 3\n4 5 40000\n",
+         {}, {"DIMENSIONS 3 2 1", "SPACING 1000 1000 0", "ORIGIN 500000 6100000 0"}, {1, 2, 3, 4, 5, -25536}},
+        {"ESRI: corner origin, lower-case keywords, CRLF", "esri2vtk", "in.asc",
          "ncols 2\r\nnrows 2\r\nxllcorner 10\r\nyllcorner 10\r\ncellsize 0.5\r\nnodata_value -1\r\n1 2\r\n3 -1\r\n",
          {}, {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 10.25 10.25 0"}, {3, kFloatNaN, 1, 2}},
-        {"centre origin, no nodata line: -9999 is undefined", "esri2vtk", "in.asc",
+        {"ESRI: centre origin, no nodata line, so -9999 is undefined", "esri2vtk", "in.asc",
          "NCOLS 2\nNROWS 2\nXLLCENTER 10\nYLLCENTER 10\nCELLSIZE 0.5\n1 -9999\n3 4\n", {},
          {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 10 10 0"}, {3, 4, 1, kFloatNaN}},
-        {"metric cell size: no snapping, no window test", "esri2vtk", "in.asc",
+        {"ESRI: metric cell size, no snapping and no window test", "esri2vtk", "in.asc",
          "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 100\n1 2\n", {"-s", "1000"},
          {"DIMENSIONS 2 1 1", "SPACING 100 100 0", "ORIGIN 50 50 0"}, {1, 2}},
-        {"361 columns from 0: read from -180", "esri2vtk", "in.asc", "", {"-w", "-180", "-e", "-178"},
+        {"ESRI: 361 columns from 0 are read from -180", "esri2vtk", "in.asc",
+         Globe_Row("ncols 361\nnrows 1\nxllcenter 0\nyllcenter 0\ncellsize 1\n"), {"-w", "-180", "-e", "-178"},
          {"DIMENSIONS 3 1 1", "SPACING 1 1 0", "ORIGIN -180 0 0"}, {180, 181, 182}},
-        {"KMS2002 with comment lines before its header", "kms2vtk", "in.kms",
+        {"KMS2002: comment lines before the header", "kms2vtk", "in.kms",
          "\n/* grid */\n50 51 -10 -9 0.5 1\n1 2\n3 4\n5 6\n", {},
          {"DIMENSIONS 2 3 1", "SPACING 1 0.5 0", "ORIGIN -10 50 0"}, {5, 6, 3, 4, 1, 2}},
-        {"KMS2002 from 0 to 360: read from -180", "kms2vtk", "in.kms", "", {"-w", "-1", "-e", "1"},
-         {"DIMENSIONS 3 1 1", "SPACING 1 1 0", "ORIGIN -1 0 0"}, {359, 0, 1}},
+        {"KMS2002: 0 to 360 is read from -180", "kms2vtk", "in.kms", Globe_Row("0 0 0 360 1 1\n"),
+         {"-w", "-1", "-e", "1"}, {"DIMENSIONS 3 1 1", "SPACING 1 1 0", "ORIGIN -1 0 0"}, {359, 0, 1}},
     };
-    for (Case c : cases) {
-        if (c.text.empty()) {
-            // One row of 361 values, 0 to 360, the first at longitude 0.
-            c.text = c.program == "kms2vtk" ? "0 0 0 360 1 1\n" : "ncols 361\nnrows 1\nxllcenter 0\nyllcenter 0\ncellsize 1\n";
-            for (int i = 0; i <= 360; ++i) c.text += std::to_string(i) + (i % 20 == 19 ? "\n" : " ");
-            c.text += "\n";
-        }
+    for (const Case& c : cases) {
         Scratch_Dir dir;
         Write_File(dir / c.file, c.text);
         std::vector<std::string> args = c.options;
         args.insert(args.end(), {c.file, "out.vtk"});
         Process_Result result = Run_Program(c.program, args, In(dir));
         ASSERT_EQ(result.status, 0) << c.what << ": " << result.err;
-        Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
-        ASSERT_GE(vtk.header.size(), 7u) << c.what;
-        EXPECT_EQ(std::vector<std::string>(vtk.header.begin() + 4, vtk.header.begin() + 7), c.header) << c.what;
-        EXPECT_EQ(Big_Floats(vtk.data), c.cells) << c.what;
+        Vtk_File out = Split_Vtk(Read_File(dir / "out.vtk"));
+        ASSERT_GE(out.header.size(), 7u) << c.what;
+        EXPECT_EQ(std::vector<std::string>(out.header.begin() + 4, out.header.begin() + 7), c.header) << c.what;
+        EXPECT_EQ(Big_Floats(out.data), c.cells) << c.what;
     }
 }
 

@@ -58,18 +58,8 @@ bool Reader_Float(const std::string& item, float& value) {
     Get_Close();
     return ok;
 }
-bool Reader_Short(const std::string& item, int16_t& value) {
-    Get_Buffer(item.c_str());
-    Get_Line();
-    int v = 0;
-    const bool ok = Get_Int(&v) && Get_More() == '\0';
-    Get_Close();
-    value = static_cast<int16_t>(v);
-    return ok;
-}
-
-// Numbers converted on the quick path must be bit for bit what the number
-// reader gives, and text it refuses must be refused.
+// Numbers converted here must be bit for bit what the number reader gives,
+// and text it refuses must be refused.
 TEST(TextGrid, ValuesAreThoseOfTheNumberReader) {
     const char* const items[] = {
         "0", "-0", "1.5", "-1234.56", ".5", "5.", "+7", "-.25", "16777216", "16777217", "0.1",
@@ -85,20 +75,6 @@ TEST(TextGrid, ValuesAreThoseOfTheNumberReader) {
         ASSERT_EQ(c.bytes.size(), 4u) << item;
         EXPECT_EQ(std::memcmp(c.bytes.data(), &expected, 4), 0) << item << ": " << Floats(c.bytes)[0];
     }
-    for (const char* item : {"40000", "-32768", "+12", "-7", "1234567890", "99999999999", "1.5", "0x10"}) {
-        int16_t expected = 0;
-        const bool valid = Reader_Short(item, expected);
-        Converted c = Convert(std::string(item) + "\n", Text_Cell::Short);
-        EXPECT_EQ(c.error, valid ? 0 : kBad) << item;
-        if (!valid) continue;
-        ASSERT_EQ(c.bytes.size(), 2u) << item;
-        int16_t got;
-        std::memcpy(&got, c.bytes.data(), 2);
-        EXPECT_EQ(got, expected) << item;
-    }
-    int16_t wrapped;
-    std::memcpy(&wrapped, Convert("40000\n", Text_Cell::Short).bytes.data(), 2);
-    EXPECT_EQ(wrapped, -25536) << "short values keep their low 16 bits";
 }
 
 // A row of 30000 values on one line (about 270000 characters) is read whole,
