@@ -4,13 +4,7 @@
 
 using namespace getfile_internal;
 
-namespace {
-
-// Characters a caller's String holds besides its NUL.
-constexpr int String_Max = static_cast<int>(sizeof(String)) - 1;
-
-// After a Joint character or "/*" that ends a run or an item.
-bool Joint_Or_Comment() {
+bool getfile_internal::Continue_Check() {
     Get_File& g = Get_;
     if (g.Image[g.Pos] == g.Joint && g.Free_Form) {
         Get_Line();
@@ -23,10 +17,6 @@ bool Joint_Or_Comment() {
     }
     return false;
 }
-
-}  // namespace
-
-void getfile_internal::Continue_Check() { Joint_Or_Comment(); }
 
 char Get_Item() {
     if (Get_.Image[Get_.Pos] == '\0' && Get_Entry() == nullptr) return '\0';
@@ -53,7 +43,7 @@ int Get_Level(int Cval) {
         ++level;
         g.Pos = Skip_Blanks(g.Pos + 1);
         // A run never goes on in the next line.
-        if (Joint_Or_Comment()) break;
+        if (Continue_Check()) break;
     }
     return level;
 }
@@ -70,12 +60,12 @@ int Get_String(LPSTR Sval) {
         ++g.Pos;
     }
 
-    // I counts the characters of the string; only the first String_Max of
+    // I counts the characters of the string; only the first Text_Max of
     // them are kept, the rest is consumed all the same.
     int i = 0;
     char prev = '\0';  // the character stored just before
     auto keep = [&](char c) {
-        if (i < String_Max) Sval[i] = c;
+        if (i < Text_Max) Sval[i] = c;
         ++i;
         prev = c;
     };
@@ -91,9 +81,7 @@ int Get_String(LPSTR Sval) {
                 g.Pos = 0;
                 continue;
             }
-            quoted = false;
-            term = g.Delim;
-            at_joint = true;
+            at_joint = true;  // the string ends before it, quoted or not
             break;
         }
         if (x == '*' && i > 0 && prev == '/' && !quoted) {
@@ -116,7 +104,7 @@ int Get_String(LPSTR Sval) {
         keep(x);
         ++g.Pos;
     }
-    Sval[i < String_Max ? i : String_Max] = '\0';
+    Sval[i < Text_Max ? i : Text_Max] = '\0';
 
     if (at_joint || g.Image[g.Pos] != '\0') {
         if (!at_joint) {
@@ -127,5 +115,5 @@ int Get_String(LPSTR Sval) {
         g.Pos = Skip_Blanks(g.Pos);
         Continue_Check();
     }
-    return i < String_Max ? i : String_Max;
+    return i < Text_Max ? i : Text_Max;
 }

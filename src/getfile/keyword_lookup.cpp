@@ -90,9 +90,8 @@ int Distance(const unsigned char* L, const unsigned char* R, int I) {
     return 0;
 }
 
-// Identifiers longer than a String are refused; without a table the result
-// is the length, which must fit in eight bits to tell success from failure.
-constexpr int Id_Max = static_cast<int>(sizeof(String)) - 1;
+// Without a table the result is the identifier's length, which must fit in
+// eight bits to tell success from failure.
 constexpr int Id_Max_Untabled = 255;
 // Indexes above this could not be told from failure in the 8-bit result.
 constexpr int Table_Max = 255;
@@ -132,7 +131,7 @@ unsigned char Get_Lookup(PINT Sval, const char* const* Table, int Nearest) {
     int pos = start + 1;
     for (;;) {
         while (T.part[At(pos)]) ++pos;
-        if (pos - start > Id_Max || !Piece_Joint(pos)) break;
+        if (pos - start > Text_Max || !Piece_Joint(pos)) break;
         // The identifier goes on in the rest of the overlong line.
         const int scanned = pos - start;
         g.Pos = pos;
@@ -143,7 +142,8 @@ unsigned char Get_Lookup(PINT Sval, const char* const* Table, int Nearest) {
     if (g.Image[pos - 1] == '.') --pos;  // a period after a word ends a sentence
 
     const int length = pos - start;
-    if (length > (Table != nullptr ? Id_Max : Id_Max_Untabled)) {
+    // Identifiers longer than a String are refused.
+    if (length > (Table != nullptr ? Text_Max : Id_Max_Untabled)) {
         g.Pos = start;
         return 0;
     }

@@ -66,6 +66,7 @@ PSTR End_Source(bool image_spoilt) {
         g.Overflow = 0;
         g.Len += 1;
         g.Image[g.Len] = '\0';
+        if (g.Pos > g.Len) g.Pos = g.Len;
     }
     return nullptr;
 }
@@ -138,6 +139,13 @@ bool Read_Buffer_Text(int have) {
     img[len + 1] = '\0';
     g.Len = len;
     return true;
+}
+
+// Whether the image holds an item at the scan position: the Joint character
+// closing a piece is none.
+bool Has_Content() {
+    const Get_File& g = Get_;
+    return At(g.Pos) != 0 && (!g.Overflow || g.Pos <= g.Len);
 }
 
 PSTR Deliver() {
@@ -262,7 +270,7 @@ PSTR Get_Entry() {
     Get_File& g = Get_;
     Skip_Pieces();
     PSTR line = Get_Line();
-    while (line != nullptr && !(At(g.Pos) != 0 && (!g.Overflow || g.Pos <= g.Len))) {
+    while (line != nullptr && !Has_Content()) {
         // The rest of an overlong comment line is comment too.
         if (g.Overflow && Comment_At(Skip_Blanks(0))) Skip_Pieces();
         line = Get_Line();

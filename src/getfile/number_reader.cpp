@@ -38,10 +38,11 @@ constexpr Number_Chars Make_Number_Chars() {
 
 constexpr Number_Chars Num = Make_Number_Chars();
 
-// The longest number text, as for every text buffer of the reader.
-constexpr int Text_Max = static_cast<int>(sizeof(String)) - 1;
-
 inline bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr bool Real_Kind(ObjectType t) { return t == Ftype || t == Dtype; }
+template <ObjectType Type>
+using Real_Of = std::conditional_t<Type == Ftype, float, double>;
 
 template <class T>
 void Store(void* Val, T v) {
@@ -88,17 +89,17 @@ bool Exact_Real(const Plain_Decimal& d, Real& out) {
     return true;
 }
 
-// Gathers a plain decimal from p on; returns the index of the first character
-// that is neither a digit nor the first point.
-inline int Scan_Plain(const char* img, int p, Plain_Decimal& d) {
-    if (img[p] == '-' || img[p] == '+') d.negative = img[p++] == '-';
-    for (; Digit(img[p]); ++p) {
-        d.mantissa = d.mantissa * 10 + static_cast<unsigned>(img[p] - '0');
+// Gathers a plain decimal from p on; returns where the first character that
+// is neither a digit nor the first point stands (at most e).
+inline const char* Scan_Plain(const char* p, const char* e, Plain_Decimal& d) {
+    if (p < e && (*p == '-' || *p == '+')) d.negative = *p++ == '-';
+    for (; p < e && Digit(*p); ++p) {
+        d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
         ++d.digits;
     }
-    if (img[p] == '.') {
-        for (++p; Digit(img[p]); ++p) {
-            d.mantissa = d.mantissa * 10 + static_cast<unsigned>(img[p] - '0');
+    if (p < e && *p == '.') {
+        for (++p; p < e && Digit(*p); ++p) {
+            d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
             ++d.digits;
             ++d.fraction;
         }
@@ -221,10 +222,10 @@ unsigned char Scan_Convert(const char* b, int n, ObjectType type, PINT Val) {
 template <ObjectType Type>
 unsigned char Convert(const char* b, int n, PINT Val) {
     const char* e = b + n;
-    if constexpr (Type == Ftype || Type == Dtype) {
-        using Real = std::conditional_t<Type == Ftype, float, double>;
-        Real v;
-        if (Fast_Real(b, e, Type == Dtype, v)) {
+    if constexpr (Real_Kind(Type)) {
+        Real_Of<Type> v;
+        Plain_Decimal plain;
+        if ((Scan_Plain(b, e, plain) == e && Exact_Real(plain, v)) || Fast_Real(b, e, Type == Dtype, v)) {
             Store(Val, v);
             return 1;
         }
@@ -275,7 +276,8 @@ unsigned char Read_Number(PINT Val) {
     int text = pos;
     Plain_Decimal plain;
     int plain_end = -1;
-    if constexpr (Type == Ftype || Type == Dtype) pos = plain_end = Scan_Plain(img, pos, plain);
+    if constexpr (Real_Kind(Type))
+        pos = plain_end = static_cast<int>(Scan_Plain(img + pos, img + Get_ImageSize, plain) - img);
     int text_end = pos;
     bool at_joint = false;
     bool consumed = false;
@@ -321,25 +323,21 @@ unsigned char Read_Number(PINT Val) {
     }
 
     const int length = text_end - text;
-    bool ok;
+    bool ok = false;
     if (delim != ' ' && delim != 0 && !at_joint && !consumed && img[pos] != '\0') {
-        ok = false;  // with a delimiter set, only the delimiter or the line end may follow
+        // With a delimiter set, only the delimiter or the line end may follow.
     } else if (length == 0) {
         ok = !quoted && (stop == ',' || stop == term);
         if (ok) Store_Zero<Type>(Val);
     } else if (!quoted || stop == term) {
-        ok = false;
-        if constexpr (Type == Ftype || Type == Dtype) {
-            using Real = std::conditional_t<Type == Ftype, float, double>;
-            Real v;
+        if constexpr (Real_Kind(Type)) {
+            Real_Of<Type> v;
             if (text_end == plain_end && Exact_Real(plain, v)) {
                 Store(Val, v);
                 ok = true;
             }
         }
         if (!ok) ok = length <= Text_Max && Convert<Type>(img + text, length, Val) != 0;
-    } else {
-        ok = false;
     }
     if (!ok) {
         g.Pos = start;

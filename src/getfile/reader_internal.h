@@ -5,6 +5,10 @@
 
 namespace getfile_internal {
 
+// Characters of a String besides its NUL: the longest identifier, number
+// text and string kept.
+constexpr int Text_Max = static_cast<int>(sizeof(String)) - 1;
+
 inline unsigned char At(int pos) {
     return static_cast<unsigned char>(Get_.Image[pos]);
 }
@@ -34,8 +38,8 @@ inline void Used_Up() {
 
 // Applied after an item: a Joint character in free form continues the entry
 // on the next line; "/*" turns the rest of the line, all of its pieces in
-// free form, into a comment.
-void Continue_Check();
+// free form, into a comment. True when either was found.
+bool Continue_Check();
 
 // Skips the pieces that are left of an overlong line.
 void Skip_Pieces();

@@ -200,8 +200,7 @@ private:
 void Run_Pass(RunState& run) {
     Pass pass(run);
     pass.Run();
-    // GRD98 output is pixel registered once a pass is done.
-    if (run.GRD98out) run.Pixel = !run.Ascii;
+    End_GRD98_Pass(run);
 }
 
 }  // namespace

@@ -218,17 +218,9 @@ void Set_Nan_Text(RunState& run) {
 
 }  // namespace
 
-InputKind Input_Kind(const RunState& run) {
-    if (run.VTKin) return InputKind::VTK;
-    if (run.ESRIin) return InputKind::ESRI;
-    if (run.KMS2002) return InputKind::KMS2002;
-    if (run.GRD98in) return InputKind::GRD98;
-    return InputKind::Global;
-}
-
 CellType Input_Cell_Type(const RunState& run) {
     const int32_t type = run.GRD98_Inp_Header.Number_Type;
-    if (Input_Kind(run) == InputKind::GRD98 && run.FloatInp && type > 0)
+    if (run.Input() == RunState::InputKind::GRD98 && run.FloatInp && type > 0)
         return type == 2 ? CellType::Grd98Short : CellType::Grd98Long;
     return run.FloatInp ? CellType::Float : CellType::Short;
 }
@@ -238,7 +230,7 @@ void Settle_ShortOut(RunState& run) {
 }
 
 void Settle_Output_Defaults(RunState& run) {
-    const InputKind kind = Input_Kind(run);
+    const RunState::InputKind kind = run.Input();
     const bool given = Oundef_Given(run);
 
     if (!run.GRD98out && !run.ESRIout) {  // VTK output
@@ -250,7 +242,7 @@ void Settle_Output_Defaults(RunState& run) {
         } else {
             run.Oundef = Float_NaN;
         }
-        if (kind == InputKind::VTK) {
+        if (kind == RunState::InputKind::VTK) {
             Free_Slot0(run);
             run.Iundef[0] = -32768;
             run.Fundef[0] = Float_NaN;
@@ -258,7 +250,7 @@ void Settle_Output_Defaults(RunState& run) {
         return;
     }
 
-    if (kind == InputKind::Global) {
+    if (kind == RunState::InputKind::Global) {
         const bool text = run.Ascii && !run.GRD98out;
         if (!given) run.Oundef = -32768;
         if (text || run.ESRIout) {
@@ -272,24 +264,24 @@ void Settle_Output_Defaults(RunState& run) {
         const GRD98_Header& h = run.GRD98_Inp_Header;
         // The ESRI reader already moved the -x values out of slot 0 when it
         // stored the header's nodata value there.
-        if (kind != InputKind::ESRI) Free_Slot0(run);
+        if (kind != RunState::InputKind::ESRI) Free_Slot0(run);
         if (given) {
             run.NaN_str = run.NaN_par;
-        } else if (kind == InputKind::GRD98) {
+        } else if (kind == RunState::InputKind::GRD98) {
             run.Oundef = h.Number_Type > 0 ? static_cast<float>(h.Empty_Grid_Cell_Value)
                                            : std::bit_cast<float>(h.Empty_Grid_Cell_Value);
             Set_Nan_Text(run);
-        } else if (kind == InputKind::ESRI && run.ESRIout) {
+        } else if (kind == RunState::InputKind::ESRI && run.ESRIout) {
             run.Oundef = run.Fundef[0];
             Set_Nan_Text(run);
         } else {
             run.Oundef = -32768;
             run.NaN_str = "-32768";
         }
-        if (kind == InputKind::VTK || kind == InputKind::KMS2002) {
+        if (kind == RunState::InputKind::VTK || kind == RunState::InputKind::KMS2002) {
             run.Iundef[0] = -32768;
             run.Fundef[0] = Float_NaN;
-        } else if (kind == InputKind::GRD98) {
+        } else if (kind == RunState::InputKind::GRD98) {
             run.Iundef[0] = Low16(h.Empty_Grid_Cell_Value);
             if (h.Number_Type <= 0) run.Fundef[0] = std::bit_cast<float>(h.Empty_Grid_Cell_Value);
         }
@@ -372,7 +364,7 @@ Cell_Converter::Cell_Converter(RunState& run)
     const GRD98_Header& inp = run.GRD98_Inp_Header;
 
     Rules& r = rules_;
-    r.global = Global_Input(run);
+    r.global = run.Global();
     r.minus = run.Minus != 0;
     r.negate = r.minus != r.global;
     r.zero = run.Zero != 0;

@@ -36,17 +36,6 @@ inline int Cell_Bytes(CellType type) {
     return type == CellType::Short || type == CellType::Grd98Short ? 2 : 4;
 }
 
-// The input format in force. VTK input wins when its flag stands beside
-// another one, then ESRI, KMS2002 and GRD98; a raw global dataset otherwise.
-enum class InputKind : uint8_t { VTK, ESRI, KMS2002, GRD98, Global };
-InputKind Input_Kind(const RunState& run);
-
-// A raw global dataset (GEBCO, blend, GINA, SRTM30+, ETOPO2): no header of
-// its own, and depths stored negative, so its values change sign by default.
-inline bool Global_Input(const RunState& run) {
-    return Input_Kind(run) == InputKind::Global;
-}
-
 // Option -y was given: Oundef no longer holds its initial marker value.
 inline bool Oundef_Given(const RunState& run) { return run.Oundef != 0.12345f; }
 

@@ -298,6 +298,24 @@ TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
         << "-0.0 keeps its sign";
 }
 
+TEST_F(Dataset, AsciiRowsOfThirteenValues) {
+    // One GEBCO row of 30 values: 12 on the first line behind a blank, then
+    // 13, then 5, and one line end after the last.
+    Sparse_Grid grid = Gebco();
+    for (int column = 10800; column < 10830; ++column) grid.Set(2400, column, -(column - 10799));
+    grid.Write(dir / "in.bin");
+    Process_Result result = Run_Program(
+        "gebco2vtk", {"-a", "-w", "0", "-e", "0.4833", "-s", "50", "-n", "50", "in.bin", "sub/dir/out.vtk"}, In(dir));
+    ASSERT_EQ(result.status, 0) << result.err;
+    Vtk_File vtk = Split_Vtk(Read_File(dir / "sub/dir/out.vtk"));
+    EXPECT_EQ(vtk.header[2], "ASCII");
+    EXPECT_EQ(vtk.header[8], "SCALARS scalars float");
+    EXPECT_EQ(vtk.data,
+              " 1 2 3 4 5 6 7 8 9 10 11 12\n"
+              "13 14 15 16 17 18 19 20 21 22 23 24 25\n"
+              "26 27 28 29 30\n");
+}
+
 TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     Scratch_Dir dir;
     Process_Result missing = Run_Program("gebco2vtk", {"nothere.bin", "out.vtk"}, In(dir));

@@ -15,7 +15,7 @@ int Read(RunState& run, Captured& err, GRD98_Header h, bool big_endian, size_t b
     FILE* f = std::tmpfile();
     std::fwrite(&h, 1, bytes, f);
     std::rewind(f);
-    run.InpFile = f, run.InpName = "in.grd", run.OutName = "out.vtk", run.StdErr = err.file();
+    run.InpFile = f, run.InpName = "in.grd", run.OutName = "out.vtk", run.StdErr = err.get();
     run.GRD98in = 1;
     int status = -100;
     try {
@@ -139,7 +139,7 @@ TEST(Grd98Reader, ListsTheHeaderOnDebug) {
         "  Unused [0 : 9]:  -2 -1 0 1 2 3 4 5 6 7\n\n";
     RunState run;
     Captured err, debug;
-    run.Debug = debug.file();
+    run.Debug = debug.get();
     ASSERT_EQ(Read(run, err, h, true), -100);
     EXPECT_EQ(debug.text(), std::string("GRD98 input file in.grd:\n"
                                         "  Version: 1000000001\n  Length: 128\n  Data Type: 1\n"
@@ -154,7 +154,7 @@ TEST(Grd98Reader, ListsTheHeaderOnDebug) {
     // Float cells: the empty value is also shown as the float of its bits.
     h.Number_Type = -4, h.Empty_Grid_Cell_Value = static_cast<int32_t>(0xC61C3C00);  // -9999.0f
     Captured floats;
-    run.Debug = floats.file();
+    run.Debug = floats.get();
     Print_GRD98_Header(run, &h);
     EXPECT_NE(floats.text().find("  Empty Grid Cell Value: -971228160 (-9999)\n  Number Type: -4\n"),
               std::string::npos);

@@ -1,5 +1,4 @@
-// Helpers of the GRD98 tests: a stream whose text can be read back, and a
-// plain header.
+// A plain header for the GRD98 tests.
 #pragma once
 
 #include <cstdio>
@@ -7,25 +6,8 @@
 #include <string>
 
 #include "formats/grd98_header.h"
+#include "support/capture.h"
 
-// Local to each test file: the shared test support has a Captured of its own,
-// and two classes of one name in one test program break each other.
-namespace {
-
-class Captured {
-public:
-    Captured() : file_(open_memstream(&buf_, &len_)) {}
-    ~Captured() { std::fclose(file_), std::free(buf_); }
-    Captured(const Captured&) = delete;
-    Captured& operator=(const Captured&) = delete;
-    FILE* file() const { return file_; }
-    std::string text() { return std::fflush(file_), std::string(buf_, len_); }
-
-private:
-    char* buf_ = nullptr;
-    size_t len_ = 0;
-    FILE* file_;
-};
 
 // 3 rows by 4 columns of 1-minute cells at 60 N 10 E, 2-byte integers.
 inline GRD98_Header Plain_Header() {
@@ -36,5 +18,3 @@ inline GRD98_Header Plain_Header() {
     h.Precision = 1, h.Empty_Grid_Cell_Value = -32768, h.Number_Type = 2;
     return h;
 }
-
-}  // namespace

@@ -100,7 +100,7 @@ TEST(Grd98Writer, RangePrecisionAndEmptyMarker) {
 TEST(Grd98Writer, WritesBigEndianListsAndKeepsTheRecordInHostOrder) {
     Writer w;
     Captured debug;
-    w.run.Debug = debug.file();
+    w.run.Debug = debug.get();
     w.run.GRD98_Out_Header.Unused[2] = 77;  // as copied from a GRD98 input
     const GRD98_Header h = w.Write();
     EXPECT_EQ((std::vector<int>{h.Version, h.Length, h.Data_Type, h.Grid_Radius, h.Unused[2]}),

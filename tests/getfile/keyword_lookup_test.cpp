@@ -100,28 +100,21 @@ TEST_F(Reader, IdentifierWithoutTableAndLengthLimits) {
     EXPECT_STREQ(name, "name_1.x");
     EXPECT_EQ(At_Pos(), ". rest");
 
+    // The longest identifier without a table is 255 characters, with one 512.
     const char* const one[] = {"A", nullptr};
-    auto a_word = [](std::size_t length) {
-        std::string w(length, 'x');
-        w[0] = 'A';
-        return w;
-    };
     const struct {
-        std::string text;
-        const char* const* table;
+        std::size_t length;
+        bool tabled;
         int result;
-    } limits[] = {{std::string(255, 'n'), nullptr, 255},
-                  {std::string(256, 'n'), nullptr, 0},
-                  {a_word(512), one, 1},
-                  {a_word(513), one, 0}};
+    } limits[] = {{255, false, 255}, {256, false, 0}, {512, true, 1}, {513, true, 0}};
     for (const auto& l : limits) {
+        const std::string text(l.length, 'A');
         Close_All();
-        Open(l.text + " tail", false);
+        Open(text + " tail", false);
         Get_Line();
         int index = -1;
-        PINT out = l.table ? &index : reinterpret_cast<PINT>(name);
-        EXPECT_EQ(Get_Almost(out, l.table), l.result) << l.text.size();
-        EXPECT_EQ(At_Pos(), l.result ? "tail" : l.text + " tail");
+        EXPECT_EQ(l.tabled ? Get_Almost(&index, one) : Get_Symbol(reinterpret_cast<PINT>(name), nullptr), l.result);
+        EXPECT_EQ(At_Pos(), l.result ? "tail" : text + " tail") << l.length;
     }
 }
 

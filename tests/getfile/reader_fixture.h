@@ -43,7 +43,6 @@ protected:
         }
     }
 
-    // Every line (or piece) the current source still delivers.
     static std::vector<std::string> Rest_Of_Source() {
         std::vector<std::string> lines;
         while (PSTR line = Get_Line()) lines.emplace_back(line);

@@ -1,5 +1,7 @@
 #include "support/grids.h"
 
+#include "formats/grd98_header.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -94,4 +96,22 @@ std::string Format(const char* format, ...) {
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     return text;
+}
+
+std::string Grd98_File(const GRD98_Header& header, const std::vector<double>& cells, bool big_endian) {
+    std::string out;
+    int32_t words[32];
+    std::memcpy(words, &header, sizeof words);
+    for (int32_t word : words) out += Encode(static_cast<uint32_t>(word), 4, big_endian);
+    for (double value : cells) {
+        if (header.Number_Type == -4) {
+            float f = static_cast<float>(value);
+            uint32_t bits;
+            std::memcpy(&bits, &f, 4);
+            out += Encode(bits, 4, big_endian);
+        } else {
+            out += Encode(static_cast<uint32_t>(static_cast<int32_t>(value)), header.Number_Type, big_endian);
+        }
+    }
+    return out;
 }

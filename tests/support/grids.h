@@ -43,3 +43,8 @@ std::vector<int16_t> Big_Shorts(const std::string& bytes);
 
 // printf-style text, for expected lines built from the rules.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+struct GRD98_Header;
+// A GRD98 file: the header and the cells (rows north first) in the byte
+// order asked for, each cell in the header's number type.
+std::string Grd98_File(const GRD98_Header& header, const std::vector<double>& cells, bool big_endian);

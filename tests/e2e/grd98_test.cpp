@@ -1,0 +1,266 @@
+// End to end: GRD98 grids in either byte order read into every output, and
+// every input written as GRD98. Expectations come from the GRD98 layout and
+// the value rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "formats/grd98_header.h"
+#include "support/capture.h"
+#include "support/grids.h"
+
+namespace {
+
+constexpr float kFloatNaN = 1.05409E+14f;
+
+// 3 rows by 4 columns of one-minute cells, corner 60°N 10°E, grid-line
+// registered, 2-byte cells; the reserved words carry 1..10.
+GRD98_Header Header() {
+    GRD98_Header h{};
+    h.Version = GRD98_Version;
+    h.Length = 128;
+    h.Data_Type = 1;
+    h.Latitude_Degrees = 60;
+    h.Latitude_Cell_Size = 60;
+    h.Latitude_Number_of_Cells = 3;
+    h.Longitude_Degrees = 10;
+    h.Longitude_Cell_Size = 60;
+    h.Longitude_Number_of_Cells = 4;
+    h.Minimum_Value = -5;
+    h.Maximum_Value = 18;
+    h.Grid_Radius = -1;
+    h.Precision = 1;
+    h.Empty_Grid_Cell_Value = -32768;
+    h.Number_Type = 2;
+    for (int i = 0; i < 10; ++i) h.Unused[i] = i + 1;
+    return h;
+}
+
+// Cell (row from the north, column) of the test grid; one empty cell.
+double Cell(int row, int column) { return row == 1 && column == 2 ? -32768 : 10 * row + column - 5; }
+
+std::vector<double> Cells() {
+    std::vector<double> cells;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column) cells.push_back(Cell(row, column));
+    return cells;
+}
+
+const char* const kInputListing =
+    "  Version: 1000000001\n"
+    "  Length: 128\n"
+    "  Data Type: 1\n"
+    "  Latitude Degrees Minutes Seconds: 60 0 0 \n"
+    "  Longitude Degrees Minutes Seconds: 10 0 0\n"
+    "  Latitude Longitude Cell Size: 60 60\n"
+    "  Latitude Longitude Number of Cells: 3 4\n"
+    "  Minimum Maximum Value: -5 18\n"
+    "  Grid Radius: -1\n"
+    "  Precision: 1\n"
+    "  Empty Grid Cell Value: -32768\n"
+    "  Number Type: 2\n"
+    "  Water Datum: 0\n"
+    "  Data Value Limit: 0\n"
+    "  Cell Registration: 0\n"
+    "  Unused [0 : 9]:  1 2 3 4 5 6 7 8 9 10\n"
+    "\n";
+
+struct Grd98 : ::testing::Test {
+    Scratch_Dir dir;
+    void Input(const GRD98_Header& header, const std::vector<double>& cells, bool big_endian = true) {
+        Write_File(dir / "in.grd", Grd98_File(header, cells, big_endian));
+    }
+    Process_Result Run(const std::string& name, std::vector<std::string> args) {
+        return Run_Program(name, args, In(dir));
+    }
+    std::string Output(const std::string& name) { return Read_File(dir / name); }
+};
+
+TEST_F(Grd98, EitherByteOrderIsListedAndReadToVtk) {
+    for (bool big_endian : {true, false}) {
+        Input(Header(), Cells(), big_endian);
+        Process_Result result = Run("depthgrid", {"-d#", "in.grd", "out.vtk"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const std::string listing = std::string("GRD98 input file in.grd:\n") + kInputListing;
+        EXPECT_EQ(result.out.substr(0, listing.size()), listing) << big_endian;
+        EXPECT_NE(result.out.find("\nValue Range -5 : 18\n"), std::string::npos);
+
+        Vtk_File vtk = Split_Vtk(Output("out.vtk"));
+        EXPECT_EQ(vtk.header[1], "GRD98 Grid in.grd 10\xB0" "0'0\":60\"x4, 60\xB0" "0'0\":60\"x3");
+        EXPECT_EQ(vtk.header[4], "DIMENSIONS 4 3 1");
+        EXPECT_EQ(vtk.header[6], "ORIGIN 10 59.96666667 0");
+        std::vector<float> cells = Big_Floats(vtk.data);
+        ASSERT_EQ(cells.size(), 12u);
+        int at = 0;
+        for (int row = 2; row >= 0; --row) {
+            for (int column = 0; column < 4; ++column, ++at) {
+                const float expect = row == 1 && column == 2 ? kFloatNaN : float(Cell(row, column));
+                EXPECT_EQ(cells[at], expect) << row << "," << column;
+            }
+        }
+    }
+}
+
+TEST_F(Grd98, WrittenAsGrd98WithItsRangeCornerAndReservedWords) {
+    Input(Header(), Cells(), false);
+    Process_Result result = Run("depthgrid", {"-do#", "in.grd", "out.grd"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Float output of a float range: precision 10, range in tenths, the
+    // empty marker the bits of -32768.0; pixel registered, so the corner
+    // moves half a cell out from the upper-left value.
+    const char* const listing =
+        "GRD98 utput file out.grd:\n"
+        "  Version: 1000000001\n"
+        "  Length: 128\n"
+        "  Data Type: 1\n"
+        "  Latitude Degrees Minutes Seconds: 60 0 30 \n"
+        "  Longitude Degrees Minutes Seconds: 9 59 30\n"
+        "  Latitude Longitude Cell Size: 60 60\n"
+        "  Latitude Longitude Number of Cells: 3 4\n"
+        "  Minimum Maximum Value: -50 180\n"
+        "  Grid Radius: -1\n"
+        "  Precision: 10\n"
+        "  Empty Grid Cell Value: -956301312 (-32768)\n"
+        "  Number Type: -4\n"
+        "  Water Datum: 0\n"
+        "  Data Value Limit: 0\n"
+        "  Cell Registration: 1\n"
+        "  Unused [0 : 9]:  1 2 3 4 5 6 7 8 9 10\n"
+        "\n";
+    EXPECT_NE(result.out.find(listing), std::string::npos) << result.out;
+
+    const std::string out = Output("out.grd");
+    ASSERT_EQ(out.size(), 128u + 12 * 4) << "the check pass writes nothing";
+    std::vector<float> cells = Big_Floats(out.substr(128));
+    for (int row = 0, at = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column, ++at) EXPECT_EQ(cells[at], float(Cell(row, column)));
+
+    // And back: the written grid reads as the same cells (its empty value is
+    // an undefined value only for GRD98 and ESRI output).
+    ASSERT_EQ(Run("depthgrid", {"-d", "-u", "out.grd", "back.vtk"}).status, 0);
+    std::vector<float> back = Big_Floats(Split_Vtk(Output("back.vtk")).data);
+    for (int at = 0; at < 12; ++at) EXPECT_EQ(back[at], float(Cell(at / 4, at % 4))) << at;
+    ASSERT_EQ(Run("depthgrid", {"-do", "out.grd", "again.grd"}).status, 0);
+    EXPECT_EQ(Output("again.grd"), out) << "GRD98 to GRD98 keeps every byte";
+}
+
+TEST_F(Grd98, FloatGridAsShortsIsWrittenInTenths) {
+    GRD98_Header h = Header();
+    h.Number_Type = -4;
+    std::vector<double> cells = {-12.34, 45.67, 0.05, -0.04, 1, 2, 3, 4, 5, 6, 7, 8};
+    Input(h, cells);
+    ASSERT_EQ(Run("depthgrid", {"-doi", "in.grd", "out.grd"}).status, 0);
+    const std::string out = Output("out.grd");
+    std::vector<int16_t> header_words = Big_Shorts(out.substr(0, 128));
+    auto word = [&](int index) {
+        return int32_t(uint32_t(uint16_t(header_words[2 * index])) << 16 | uint16_t(header_words[2 * index + 1]));
+    };
+    EXPECT_EQ(word(16), 10) << "precision";
+    EXPECT_EQ(word(13), -123) << "minimum, truncated";
+    EXPECT_EQ(word(14), 456) << "maximum, truncated";
+    EXPECT_EQ(word(18), 2) << "number type";
+    std::vector<int16_t> data = Big_Shorts(out.substr(128));
+    EXPECT_EQ(data, (std::vector<int16_t>{-123, 457, 1, 0, 10, 20, 30, 40, 50, 60, 70, 80}));
+}
+
+TEST_F(Grd98, ToEsriTheEmptyValueNamesTheUndefinedCells) {
+    Input(Header(), Cells());
+    ASSERT_EQ(Run("depthgrid", {"-doa", "in.grd", "out.asc"}).status, 0);
+    EXPECT_EQ(Output("out.asc"),
+              "ncols        4\n"
+              "nrows        3\n"
+              "xllcenter    10\n"
+              "yllcenter    59.96666667\n"
+              "cellsize     0.01666666667\n"
+              "nodata_value -32768\n"
+              " -5 -4 -3 -2\n5 6 -32768 8\n15 16 17 18\n");
+
+    ASSERT_EQ(Run("depthgrid", {"-doa", "in.grd", "out.flt"}).status, 0);
+    EXPECT_EQ(Output("out.hdr"),
+              "ncols        4\n"
+              "nrows        3\n"
+              "xllcenter    10\n"
+              "yllcenter    59.96666667\n"
+              "cellsize     0.01666666667\n"
+              "nodata_value -32768\n"
+              "byteorder    msbfirst\n");
+    std::vector<float> cells = Big_Floats(Output("out.flt"));
+    ASSERT_EQ(cells.size(), 12u);
+    EXPECT_EQ(cells[6], -32768.0f);
+    EXPECT_EQ(cells[11], 18.0f);
+}
+
+TEST_F(Grd98, BadHeadersEndWithTheirMessage) {
+    GRD98_Header bad_type = Header();
+    bad_type.Number_Type = -2;
+    GRD98_Header no_rows = Header();
+    no_rows.Latitude_Number_of_Cells = 0;
+    GRD98_Header no_size = Header();
+    no_size.Longitude_Cell_Size = 0;
+    GRD98_Header odd_mark = Header();
+    odd_mark.Version = 0x01020304;
+    GRD98_Header long_header = Header();
+    long_header.Length = 256;
+
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string err;
+    } cases[] = {
+        {"zeros", std::string(128, '\0'), "in.grd is not in GRD98 format (0 0)\n"},
+        {"short header", std::string(50, '\0'), "in.grd could not be read from\nNo utputfile (out.vtk) generated\n"},
+        {"type -2", Grd98_File(bad_type, {}, true), "in.grd is not in GRD98 format (1000000001 128)\n"},
+        {"no rows", Grd98_File(no_rows, {}, false), "in.grd is not in GRD98 format (1000000001 128)\n"},
+        {"cell size 0", Grd98_File(no_size, {}, true), "in.grd is not in GRD98 format (1000000001 128)\n"},
+        {"length", Grd98_File(long_header, {}, true), "in.grd is not in GRD98 format (1000000001 256)\n"},
+        // Tried big-endian first, then read back in the other order.
+        {"wrong mark", Grd98_File(odd_mark, {}, true), "in.grd is not in GRD98 format (67305985 -2147483648)\n"},
+    };
+    for (const auto& c : cases) {
+        Write_File(dir / "in.grd", c.file);
+        Process_Result result = Run("depthgrid", {"-d", "in.grd", "out.vtk"});
+        EXPECT_EQ(result.status, 1) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.vtk")) << c.what;
+    }
+
+    // Data that end early: the transfer reports its failed read.
+    Input(Header(), {1, 2, 3, 4, 5});
+    Process_Result short_data = Run("depthgrid", {"-d", "in.grd", "out.vtk"});
+    EXPECT_EQ(short_data.status, 1);
+    EXPECT_NE(short_data.err.find("File read/write error, Source line 2187, File in.grd,"), std::string::npos)
+        << short_data.err;
+}
+
+TEST_F(Grd98, GlobalDatasetToGrd98HasAnExactCorner) {
+    Sparse_Grid grid;  // ETOPO2, little-endian, 2 x 2 window at 0°E 50°N
+    grid.row_cells = 10800;
+    grid.big_endian = false;
+    grid.length = int64_t{5400} * 10800 * 2;
+    grid.Set(1200, 5400, -300);
+    grid.Set(1200, 5401, -250);
+    grid.Set(1201, 5400, 120);
+    grid.Set(1201, 5401, 0);
+    grid.Write(dir / "in.bin");
+    ASSERT_EQ(Run("etopo2grd98", {"-i", "-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "in.bin", "o.grd"}).status,
+              0);
+    const std::string out = Output("o.grd");
+    std::vector<int16_t> halves = Big_Shorts(out.substr(0, 128));
+    auto word = [&](int index) {
+        return int32_t(uint32_t(uint16_t(halves[2 * index])) << 16 | uint16_t(halves[2 * index + 1]));
+    };
+    // The outer corner of the upper-left cell: half a cell north-west of it.
+    const double latitude = word(3) + word(4) / 60.0 + word(5) / 3600.0;
+    const double longitude = word(8) + word(9) / 60.0 + word(10) / 3600.0;
+    EXPECT_NEAR(latitude, 50 + 1.0 / 60, 1e-9);
+    EXPECT_NEAR(longitude, -1.0 / 60, 1e-9);
+    EXPECT_EQ(word(6), 120) << "two-minute cells";
+    EXPECT_EQ(word(18), 2);
+    EXPECT_EQ(word(16), 1) << "2-byte data keep precision 1";
+    EXPECT_EQ(word(13), -120);
+    EXPECT_EQ(word(14), 300);
+    EXPECT_EQ(Big_Shorts(out.substr(128)), (std::vector<int16_t>{300, 250, -120, 0}));
+}
+
+}  // namespace
