@@ -262,7 +262,9 @@ void Settle_Output_Defaults(RunState& run) {
         }
     } else {
         const GRD98_Header& h = run.GRD98_Inp_Header;
-        Free_Slot0(run);
+        // The ESRI reader already moved the -x values out of slot 0 when it
+        // stored the header's nodata value there.
+        if (kind != RunState::InputKind::ESRI) Free_Slot0(run);
         if (given) {
             run.NaN_str = run.NaN_par;
         } else if (kind == RunState::InputKind::GRD98) {
