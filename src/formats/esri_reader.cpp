@@ -184,8 +184,6 @@ bool Window_Misses(const RunState& run) {
            run.W > run.Origin_X + (run.Dimensions_X - 1) * run.Spacing_X;
 }
 
-int64_t Grid_Cells(const RunState& run) { return int64_t{run.Dimensions_X} * run.Dimensions_Y; }
-
 // The raw floats of an ESRI Float pair.
 void Open_Data_File(RunState& run, bool companion) {
     Close_Input(run);
@@ -200,14 +198,6 @@ void Open_Data_File(RunState& run, bool companion) {
     if (!run.InpFile) Not_Opened(run, name);
     run.Location = 0;
     run.Raw ^= 1;
-    if (run.Error != 0) return;
-    const int64_t needed = Grid_Cells(run) * 4;
-    const int64_t held = Bytes_Left(run.InpFile);
-    if (held >= 0 && held < needed) {
-        fprintf(run.StdErr, "%s holds %1lld bytes of data, its header declares %1lld\n", name,
-                static_cast<long long>(held), static_cast<long long>(needed));
-        run.Error = Short_Float_Data;
-    }
 }
 
 [[noreturn]] void Report(RunState& run) {
@@ -244,13 +234,10 @@ void Read_ESRI_Header(RunState& run) {
         Open_Data_File(run, header.companion);
     } else {
         // After a failure the values are not looked at: the run ends anyway.
-        const int64_t count = run.Error == 0 ? Convert_Text_Values(run, Text_Cell::Float, Bad_Value_Line) : 0;
+        // The count is not compared with the header: a grid short of values
+        // fails where the row transfer reads past its end.
+        if (run.Error == 0) Convert_Text_Values(run, Text_Cell::Float, Bad_Value_Line);
         source.Close();
-        if (run.Error == 0 && count != Grid_Cells(run)) {
-            fprintf(run.StdErr, "%s holds %1lld values, its header declares %1lld\n", run.InpName,
-                    static_cast<long long>(count), static_cast<long long>(Grid_Cells(run)));
-            run.Error = Text_Count_Mismatch;
-        }
         if (run.Error == 0) Use_Temporary_Input(run);
     }
     if (run.Error != 0) Report(run);

@@ -25,6 +25,4 @@ enum Esri_Failure : int {
     Bad_Nodata = 1524,
     Bad_Byte_Order = 1541,
     Bad_Value_Line = 1640,
-    Text_Count_Mismatch = 1650, // text values more or fewer than the grid's cells
-    Short_Float_Data = 1651,    // the data file ends before the grid does
 };

@@ -253,11 +253,3 @@ void Use_Temporary_Input(RunState& run) {
     run.Location = 0;
     run.Raw = 0;
 }
-
-int64_t Bytes_Left(FILE* file) {
-    const int64_t here = ftello(file);
-    if (here < 0 || fseeko(file, 0, SEEK_END) != 0) return -1;
-    const int64_t end = ftello(file);
-    if (fseeko(file, here, SEEK_SET) != 0 || end < here) return -1;
-    return end - here;
-}

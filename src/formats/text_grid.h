@@ -38,10 +38,6 @@ void Use_Temporary_Input(RunState& run);
 // Closes run.InpFile unless it is a standard stream, and forgets it.
 void Close_Input(RunState& run);
 
-// Bytes left in `file` from its current position on (which is kept); -1 when
-// the file cannot be measured.
-int64_t Bytes_Left(FILE* file);
-
 // More cells than any grid this program is meant for: dimensions whose
 // product exceeds it are refused, so that no size or position overflows.
 constexpr int64_t Max_Grid_Cells = int64_t{1} << 40;
