@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -148,11 +149,15 @@ void Assign_Value(RunState& run, char letter, float value) {
     case 'E': run.E = value; run.E_given = 1; break;
     case 'S': run.S = value; break;
     case 'N': run.N = value; break;
-    case 'X':
-        run.Fundef[run.Nundef] = value;
-        run.Iundef[run.Nundef] = static_cast<int16_t>(ftoi(value));
-        if (run.Nundef < 3) ++run.Nundef;
+    case 'X': {
+        // Four slots; a fifth and later value overwrites the last. Every
+        // value stored counts, the one in the last slot included.
+        const int slot = std::min(run.Nundef, 3);
+        run.Fundef[slot] = value;
+        run.Iundef[slot] = static_cast<int16_t>(ftoi(value));
+        if (run.Nundef < 4) ++run.Nundef;
         break;
+    }
     case 'Y': run.Oundef = value; break;
     case 'V': run.Snap = value; break;
     case ':': run.Scale = value; break;

@@ -68,7 +68,8 @@ struct RunState {
     float Scale = 0;
     float LogBase = 0;
 
-    // Undefined values.
+    // Undefined values. Nundef counts the slots filled by -x (up to 4, so
+    // that a fourth value takes part too).
     int Nundef = 0;
     int16_t Iundef[4] = {-32768, 0, 0, 0};
     float Fundef[4] = {FLT_MAX, 0, 0, 0};

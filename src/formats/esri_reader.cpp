@@ -9,6 +9,7 @@
 #include "formats/header_lines.h"
 #include "formats/keywords.h"
 #include "formats/text_grid.h"
+#include "transfer/value_rules.h"
 #include "formats/vtk_reader.h"
 #include "geometry/ftoi.h"
 #include "geometry/snapping.h"
@@ -40,12 +41,7 @@ void Sibling_Name(RunState& run, const char* name, const char* upper, const char
 // The header's undefined value takes slot 0. A value the user named with -x
 // stays undefined as well: the one in slot 0 moves to the next free slot.
 void Store_Nodata(RunState& run, float value) {
-    if (run.Nundef > 0) {
-        const int to = std::min(run.Nundef, 3);
-        run.Fundef[to] = run.Fundef[0];
-        run.Iundef[to] = run.Iundef[0];
-        run.Nundef = std::min(run.Nundef + 1, 4);
-    }
+    Free_Undefined_Slot0(run);
     run.Fundef[0] = value;
 }
 

@@ -201,15 +201,6 @@ inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
 
 char Nan_Text[32];
 
-// The -x values leave slot 0 to the format's own undefined value.
-void Free_Slot0(RunState& run) {
-    const int filled = std::clamp(run.Nundef, 0, 4);
-    if (filled == 0) return;
-    const int to = std::min(filled, 3);
-    run.Fundef[to] = run.Fundef[0];
-    run.Iundef[to] = run.Iundef[0];
-    run.Nundef = std::min(filled + 1, 4);
-}
 
 void Set_Nan_Text(RunState& run) {
     std::snprintf(Nan_Text, sizeof Nan_Text, "%1.8g", static_cast<double>(run.Oundef));
@@ -229,6 +220,15 @@ void Settle_ShortOut(RunState& run) {
     if (run.FloatInp && !run.VTKin && (run.GRD98out || run.ESRIout)) run.ShortOut = 0;
 }
 
+void Free_Undefined_Slot0(RunState& run) {
+    const int filled = std::clamp(run.Nundef, 0, 4);
+    if (filled == 0) return;
+    const int to = std::min(filled, 3);
+    run.Fundef[to] = run.Fundef[0];
+    run.Iundef[to] = run.Iundef[0];
+    run.Nundef = std::min(filled + 1, 4);
+}
+
 void Settle_Output_Defaults(RunState& run) {
     const RunState::InputKind kind = run.Input();
     const bool given = Oundef_Given(run);
@@ -243,7 +243,7 @@ void Settle_Output_Defaults(RunState& run) {
             run.Oundef = Float_NaN;
         }
         if (kind == RunState::InputKind::VTK) {
-            Free_Slot0(run);
+            Free_Undefined_Slot0(run);
             run.Iundef[0] = -32768;
             run.Fundef[0] = Float_NaN;
         }
@@ -264,7 +264,7 @@ void Settle_Output_Defaults(RunState& run) {
         const GRD98_Header& h = run.GRD98_Inp_Header;
         // The ESRI reader already moved the -x values out of slot 0 when it
         // stored the header's nodata value there.
-        if (kind != RunState::InputKind::ESRI) Free_Slot0(run);
+        if (kind != RunState::InputKind::ESRI) Free_Undefined_Slot0(run);
         if (given) {
             run.NaN_str = run.NaN_par;
         } else if (kind == RunState::InputKind::GRD98) {

@@ -50,6 +50,11 @@ void Settle_ShortOut(RunState& run);
 // that the next call overwrites (there is one run per process).
 void Settle_Output_Defaults(RunState& run);
 
+// Slot 0 of the undefined values goes to the input format's own value: a
+// value the user named with -x there moves to the next free slot (the last
+// one at most) and stays undefined.
+void Free_Undefined_Slot0(RunState& run);
+
 // Converts cells by the rules settled for one pass of the row transfer. The
 // choices fixed for the run are made once here, not per cell.
 class Cell_Converter {

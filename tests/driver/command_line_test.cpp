@@ -143,7 +143,7 @@ TEST(CommandLine, ValueFormsAllReadTheSameNumber) {
 TEST(CommandLine, UndefinedValuesFillTheirSlots) {
     Parsed p({"x", "-x", "1", "-x40000", "-x=-3.5", "-x", "4", "-x", "5", "-y", "-9999.0", "in", "out"});
     ASSERT_EQ(p.status, -2);
-    EXPECT_EQ(p.run.Nundef, 3);
+    EXPECT_EQ(p.run.Nundef, 4) << "the fourth slot is filled too";
     EXPECT_EQ(p.run.Fundef[0], 1.0f);
     EXPECT_EQ(p.run.Fundef[1], 40000.0f);
     EXPECT_EQ(p.run.Iundef[1], -25536) << "40000 cut to 16 bits";

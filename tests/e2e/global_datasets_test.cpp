@@ -125,6 +125,19 @@ TEST_F(Gebco_Window, AsciiLayoutAndEsriHeader) {
     EXPECT_EQ(Output(), expect + data + "\n");
 }
 
+TEST_F(Gebco_Window, EveryValueNamedWithXIsUndefined) {
+    // The northern row holds -150..-147; a fifth value takes the last slot.
+    Process_Result result = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-1", "-x", "-147"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string text = Output();
+    const std::string first_row = text.substr(text.find("nodata_value -32768\n") + 20, 28);
+    EXPECT_EQ(first_row, " -32768 -32768 -32768 -32768") << text;
+
+    Process_Result four = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-147"});
+    ASSERT_EQ(four.status, 0) << four.err;
+    EXPECT_EQ(Output(), text) << "the fourth value counts as well";
+}
+
 TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {
     Process_Result result = Run("gebco2vtk", {"-#"});
     ASSERT_EQ(result.status, 0) << result.err;
