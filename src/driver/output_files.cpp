@@ -95,10 +95,26 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
     End_Run(run, -1);
 }
 
+namespace {
+
+// Opening the output would empty the input before it is read.
+bool Output_Is_Input(const RunState& run) {
+    struct stat output, input;
+    return run.InpFile && stat(run.OutName, &output) == 0 && fstat(fileno(run.InpFile), &input) == 0 &&
+           output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+}
+
+}  // namespace
+
 void Open_Output(RunState& run) {
     if (Is_Dash(run.OutName)) {
         run.OutFile = run.StdOut;
         return;
+    }
+    if (Output_Is_Input(run)) {
+        fprintf(run.StdErr, "%s could not be created (%1d)\n", run.OutName, 1874);
+        fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
+        End_Run(run, -1);
     }
     if (run.ESRIout && Float_Extension(run.OutName)) {
         // The pair is created when its header is written.

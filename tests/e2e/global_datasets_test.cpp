@@ -342,6 +342,11 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     EXPECT_EQ(uncreatable.status, 255);
     EXPECT_EQ(uncreatable.err, "plain/out.vtk could not be created (1874)\nError message: Not a directory\n");
 
+    Process_Result same = Run_Program("gebco2vtk", {"in.bin", "./in.bin"}, In(dir));
+    EXPECT_EQ(same.status, 255);
+    EXPECT_EQ(same.err, "./in.bin could not be created (1874)\nError message: it is the input file\n");
+    EXPECT_EQ(Read_File(dir / "in.bin").size(), 612u) << "the input is left whole";
+
     EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
     EXPECT_EQ(Run_Program("gebco2vtk", {"-h"}).status, 0);
 }
