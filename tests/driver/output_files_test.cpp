@@ -71,7 +71,7 @@ TEST_F(OutputFiles, EsriFloatPairsAreNamedByTheExtension) {
     } cases[] = {
         {"grid.flt", 0, "grid.hdr"}, {"GRID.FLT", 0, "GRID.HDR"}, {"grid.Flt", 0, "grid.HDR"},
         {"grid.fLT", 0, "grid.hdr"}, {"grid.flt", 1, "grid.hdr"},  // the extension overrules -a
-        {"grid.asc", 0, "grid.hdr"}, {"old.dir/grid", 0, "old.hdr"}, {"GRID", 0, "GRID.HDR"}, {"grid", 0, "grid.hdr"},
+        {"grid.asc", 0, "grid.hdr"}, {"old.dir/grid", 0, "old.hdr"}, {"gRID", 0, "gRID.HDR"}, {"Grid", 0, "Grid.hdr"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
