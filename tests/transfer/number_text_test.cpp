@@ -15,16 +15,14 @@ namespace {
 // Compares a value, its float neighbours and their negatives with printf.
 int Mismatches(float v) {
     int bad = 0;
-    for (float w : {v, std::nextafter(v, INFINITY), std::nextafter(v, -INFINITY)}) {
+    for (float w : {v, std::nextafter(v, INFINITY), std::nextafter(v, -INFINITY)})
         for (float x : {w, -w}) {
             char buf[number_text::Max_Float_Chars + 1], theirs[64];
             const std::string ours(buf, number_text::Put_Float(buf, x));
             std::snprintf(theirs, sizeof theirs, "%1.6g", static_cast<double>(x));
             if (ours != theirs && ++bad < 10)
-                ADD_FAILURE() << std::hex << std::bit_cast<uint32_t>(x) << ": " << ours << " vs "
-                              << theirs;
+                ADD_FAILURE() << std::hex << std::bit_cast<uint32_t>(x) << ": " << ours << " vs " << theirs;
         }
-    }
     return bad;
 }
 
@@ -44,9 +42,7 @@ TEST(NumberText, FloatsAsPrintf) {
         for (double d : {1.0, 1.000005, 9.999995, 4.444445, 5.555555, 1.234565})
             bad += Mismatches(static_cast<float>(d * std::pow(10.0, e)));
     // Whole metres, tenths and halves.
-    for (int i = 0; i <= 12000; ++i)
-        bad += Mismatches(static_cast<float>(i)) + Mismatches(static_cast<float>(i) * 0.1f) +
-               Mismatches(static_cast<float>(i) + 0.5f);
+    for (float f = 0; f <= 12000; ++f) bad += Mismatches(f) + Mismatches(f * 0.1f) + Mismatches(f + 0.5f);
     // Random bit patterns, over all floats and evenly over the exponents
     // around the fixed-notation range.
     std::mt19937 gen(20240607);
