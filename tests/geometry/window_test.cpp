@@ -74,24 +74,6 @@ TEST(GlobalWindow, SizesShiftAndByteOrder) {
     EXPECT_EQ(etopo.Raw, 0) << "ETOPO2 is stored little-endian";
 }
 
-TEST(OutputOrigin, GlobalDatasetsCarryHalfACellWhenPixelRegistered) {
-    RunState gebco = Global(&RunState::Gebco, 0, 10, 50, 60);
-    Output_Origin(gebco);
-    EXPECT_DOUBLE_EQ(gebco.Origo_X, 0);
-    EXPECT_DOUBLE_EQ(gebco.Origo_Y, 50);
-    gebco.UpperOut = 1;
-    Output_Origin(gebco);
-    EXPECT_DOUBLE_EQ(gebco.Origo_Y, 60);
-    gebco.ESRIout = 1;
-    Output_Origin(gebco);
-    EXPECT_DOUBLE_EQ(gebco.Origo_Y, 50) << "ESRI output takes the southern row";
-
-    RunState gina = Global(&RunState::Gina, -10, 10, -1, 1);
-    Output_Origin(gina);
-    EXPECT_DOUBLE_EQ(gina.Origo_X, (20400 + 0.5) / 120 - 180);
-    EXPECT_DOUBLE_EQ(gina.Origo_Y, 90 - (10919 + 0.5) / 120);
-}
-
 // A geographic grid-relative input: columns from `west` at `per_degree`.
 RunState Grid(double west, double north, int columns, int rows, double per_degree) {
     RunState run;
