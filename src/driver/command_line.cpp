@@ -128,7 +128,8 @@ bool Read_Value(const char* text, float& value) {
           first == '-'))
         return false;
     String rest;
-    return std::sscanf(text, "%f%512s", &value, rest) == 1;
+    // "-nan" passes the scan but is no number: no limit or value can use it.
+    return std::sscanf(text, "%f%512s", &value, rest) == 1 && value == value;
 }
 
 // Takes the value of a value option from the rest of its word or the next

@@ -104,6 +104,7 @@ TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
         {"x", "in", "out", "-w"},
         {"x", "-w", "10km", "in", "out"},
         {"x", "-w", "ten", "in", "out"},
+        {"x", "-w", "-nan", "in", "out"},
         {"x", "-y", "abc", "in", "out"},
         {"x", "-wn", "in", "out"},
         {"x", "-9", "in", "out"},
