@@ -1,12 +1,13 @@
-// Shared set-up of the token reader tests: every test starts and ends with
-// no source open.
+// Shared set-up of the token reader tests: every test starts and ends with no source open.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <deque>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "extract.h"
@@ -14,6 +15,17 @@
 inline void Close_All() {
     while (Get_StackCount > 0) Get_Close();
     Get_Close();
+}
+
+// The value an item reader read, or none when it failed; the next string.
+template <class T>
+std::optional<T> Read(unsigned char (*read)(T*)) {
+    T v{};
+    return read(&v) ? std::optional<T>(v) : std::nullopt;
+}
+inline std::string Next_String() {
+    String s;
+    return std::string(s, Get_String(s));
 }
 
 class Reader : public ::testing::Test {
@@ -24,29 +36,17 @@ protected:
         for (std::FILE* f : files_) std::fclose(f);
     }
 
-    // A stream holding exactly these bytes, closed after the test.
-    std::FILE* File_Of(const std::string& bytes) {
-        std::FILE* f = std::tmpfile();
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::rewind(f);
-        files_.push_back(f);
-        return f;
+    // The text, as a stream or a text in memory, becomes the only source; Open_Line also reads its first line.
+    void Open(const std::string& text, bool as_file = false) {
+        Close_All();
+        std::FILE* f = as_file ? files_.emplace_back(std::tmpfile()) : nullptr;
+        if (f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size()) std::rewind(f);
+        ASSERT_TRUE(f != nullptr ? Get_Open(f) : Get_Buffer(held_.emplace_back(text).c_str()));
     }
-
-    // Opens the text as a stream or as a text in memory.
-    void Open(const std::string& text, bool as_file) {
-        if (as_file) {
-            ASSERT_TRUE(Get_Open(File_Of(text)));
-        } else {
-            held_.push_back(text);
-            ASSERT_TRUE(Get_Buffer(held_.back().c_str()));
-        }
-    }
-
-    static std::vector<std::string> Rest_Of_Source() {
-        std::vector<std::string> lines;
-        while (PSTR line = Get_Line()) lines.emplace_back(line);
-        return lines;
+    void Open_Line(const std::string& text, bool as_file = false, char delim = ' ') {
+        Open(text, as_file);
+        Get_Delimiter(delim);
+        Get_Line();
     }
 
     static std::string At_Pos() { return Get_LineImage() + Get_LinePos(); }
