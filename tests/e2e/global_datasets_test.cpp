@@ -209,10 +209,7 @@ struct Dataset : ::testing::Test {
 
 TEST_F(Dataset, Etopo2FillsTheSouthPoleRow) {
     // Little-endian rows of 10800 cells from 90°N, no header; 5400 rows.
-    Sparse_Grid grid;
-    grid.row_cells = 10800;
-    grid.big_endian = false;
-    grid.length = int64_t{5400} * 10800 * 2;
+    Sparse_Grid grid = Etopo2_Grid();
     for (int row = 5397; row <= 5399; ++row)
         for (int column = 5400; column <= 5403; ++column) grid.Set(row, column, row * 10 + column - 5400 - 53970);
     Vtk_File vtk;
@@ -225,9 +222,7 @@ TEST_F(Dataset, Etopo2FillsTheSouthPoleRow) {
 }
 
 TEST_F(Dataset, BlendAndEtopo2ReadTheir180EastColumnFromTheRowStart) {
-    Sparse_Grid grid;  // blend: big-endian rows of 21600 cells, no header
-    grid.row_cells = 21600;
-    grid.length = int64_t{10800} * 21600 * 2;
+    Sparse_Grid grid = Blend_Grid();
     for (int row = 5397; row <= 5400; ++row) {
         grid.Set(row, 21597, 1);
         grid.Set(row, 21599, 3);
@@ -243,10 +238,7 @@ TEST_F(Dataset, BlendAndEtopo2ReadTheir180EastColumnFromTheRowStart) {
 TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
     // Data of 43200 x 21600 big-endian cells from the south, at the end of
     // the file whatever comes before.
-    Sparse_Grid grid;
-    grid.offset = 100;
-    grid.row_cells = 43200;
-    grid.length = 100 + int64_t{43200} * 21600 * 2;
+    Sparse_Grid grid = Raw_Grid(100, 43200, 21600, 2, true);
     grid.raw.push_back({0, "junk before the data"});
     for (int L : {10798, 10799}) {
         const int stored = 21599 - L;
@@ -266,21 +258,13 @@ TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
 TEST_F(Dataset, GinaRowOrderDependsOnTheCellType) {
     // 2-byte GINA stores its southern row first behind 260540 header bytes;
     // float GINA its northern row first behind 1364.
-    Sparse_Grid shorts;
-    shorts.offset = 260540;
-    shorts.row_cells = 43200;
-    shorts.length = 260540 + int64_t{43200} * 21600 * 2;
+    Sparse_Grid shorts = Raw_Grid(260540, 43200, 21600, 2, true);
     shorts.Set(21599 - 10680, 20400, 11);
     shorts.Set(21599 - 10681, 20400, 22);
     std::vector<int16_t> a = Shorts("gina2vtk", shorts, {"-m", "-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"});
     EXPECT_EQ(a, (std::vector<int16_t>{22, 11}));
 
-    Sparse_Grid floats;
-    floats.offset = 1364;
-    floats.row_cells = 43200;
-    floats.cell_bytes = 4;
-    floats.float_cells = true;
-    floats.length = 1364 + int64_t{43200} * 21600 * 4;
+    Sparse_Grid floats = Raw_Grid(1364, 43200, 21600, 4, true);
     floats.Set(10680, 20400, 11.5);
     floats.Set(10681, 20400, -22.5);
     std::vector<int16_t> b =
@@ -291,12 +275,7 @@ TEST_F(Dataset, GinaRowOrderDependsOnTheCellType) {
 
 TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
     // SRTM30+ float data (3.7 GB) behind 1 GB of other bytes: offsets pass 4 GB.
-    Sparse_Grid grid;
-    grid.offset = int64_t{1} << 30;
-    grid.row_cells = 43200;
-    grid.cell_bytes = 4;
-    grid.float_cells = true;
-    grid.length = grid.offset + int64_t{43200} * 21600 * 4;
+    Sparse_Grid grid = Raw_Grid(int64_t{1} << 30, 43200, 21600, 4, true);
     grid.Set(21599, 43197, 12.5);
     grid.Set(21599, 43198, -0.0);
     grid.Set(21599, 43199, 4000);
@@ -353,9 +332,7 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
 
 TEST(Process, FullDiskIsAFailureNotASuccess) {
     Scratch_Dir dir;
-    Sparse_Grid grid;  // a whole blend grid to a full device
-    grid.row_cells = 21600;
-    grid.length = int64_t{10800} * 21600 * 2;
+    Sparse_Grid grid = Blend_Grid();  // a whole blend grid to a full device
     grid.Write(dir / "in.bin");
     std::filesystem::create_symlink("/dev/full", dir / "full");
     Process_Result result = Run_Program("blend2vtk", {"-w", "0", "-e", "1", "-s", "-89", "in.bin", "full"}, In(dir));
@@ -369,10 +346,7 @@ TEST(Process, FullDiskIsAFailureNotASuccess) {
 
 TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
     Scratch_Dir dir;
-    Sparse_Grid grid;  // ETOPO2, little-endian
-    grid.row_cells = 10800;
-    grid.big_endian = false;
-    grid.length = int64_t{5400} * 10800 * 2;
+    Sparse_Grid grid = Etopo2_Grid();
     grid.Set(1200, 5400, -300);
     grid.Set(1201, 5401, 77);
     grid.Write(dir / "in.bin");

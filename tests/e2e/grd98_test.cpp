@@ -231,10 +231,7 @@ TEST_F(Grd98, BadHeadersEndWithTheirMessage) {
 }
 
 TEST_F(Grd98, GlobalDatasetToGrd98HasAnExactCorner) {
-    Sparse_Grid grid;  // ETOPO2, little-endian, 2 x 2 window at 0°E 50°N
-    grid.row_cells = 10800;
-    grid.big_endian = false;
-    grid.length = int64_t{5400} * 10800 * 2;
+    Sparse_Grid grid = Etopo2_Grid();  // a 2 x 2 window at 0°E 50°N
     grid.Set(1200, 5400, -300);
     grid.Set(1200, 5401, -250);
     grid.Set(1201, 5400, 120);

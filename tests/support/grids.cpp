@@ -46,6 +46,17 @@ void Sparse_Grid::Write(const std::string& path) const {
     if (truncate(path.c_str(), end) != 0) throw std::runtime_error("cannot size " + path);
 }
 
+Sparse_Grid Raw_Grid(int64_t header, int64_t row_cells, int64_t rows, int cell_bytes, bool big_endian) {
+    Sparse_Grid grid;
+    grid.offset = header;
+    grid.row_cells = row_cells;
+    grid.cell_bytes = cell_bytes;
+    grid.float_cells = cell_bytes == 4;
+    grid.big_endian = big_endian;
+    grid.length = header + rows * row_cells * cell_bytes;
+    return grid;
+}
+
 std::string Big_Float(float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);

@@ -25,6 +25,13 @@ struct Sparse_Grid {
     void Write(const std::string& path) const;
 };
 
+// The stored layout of a raw global grid: `header` bytes, then `rows` rows
+// of `row_cells` cells of `cell_bytes` bytes (4: floats); the file ends with
+// the last row.
+Sparse_Grid Raw_Grid(int64_t header, int64_t row_cells, int64_t rows, int cell_bytes, bool big_endian);
+inline Sparse_Grid Etopo2_Grid() { return Raw_Grid(0, 10800, 5400, 2, false); }
+inline Sparse_Grid Blend_Grid() { return Raw_Grid(0, 21600, 10800, 2, true); }
+
 // Big-endian encodings of output cells.
 std::string Big_Float(float value);
 std::string Big_Short(int16_t value);
