@@ -11,6 +11,7 @@ set -euo pipefail
 build=${1:-build}
 runs=${2:-5}
 bin=$(cd "$build/src" && pwd)
+source "$(dirname "$0")/timing.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/depthgrid-text-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -29,18 +30,6 @@ awk 'BEGIN {
 }' > grid.asc
 "$bin/esri2vtk" -a grid.asc grid.vtk
 
-best() {  # best wall time in seconds of "$@" over $runs runs
-  local best_ns=
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s%N)
-    "$@"
-    end=$(date +%s%N)
-    local ns=$((end - start))
-    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-  done
-  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
-}
 rate() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.0f", b / 1e6 / s }'; }
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }  # KiB
 

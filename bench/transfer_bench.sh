@@ -10,6 +10,7 @@ set -euo pipefail
 build=${1:-build}
 runs=${2:-5}
 bin=$(cd "$build/src" && pwd)
+source "$(dirname "$0")/timing.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/depthgrid-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -20,18 +21,6 @@ truncate -s $((21600 * 10800 * 2)) blend.bin
 printf '\x01\x02\x03\x04' | dd of=blend.bin bs=1 seek=$((5000 * 43200 + 1000)) conv=notrunc status=none
 in_bytes=$(stat -c %s blend.bin)
 
-best() {  # best wall time in seconds of "$@" over $runs runs
-  local best_ns=
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s%N)
-    "$@"
-    end=$(date +%s%N)
-    local ns=$((end - start))
-    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-  done
-  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
-}
 
 convert() { "$bin/blend2vtk" -w -179.9 -e 179.9 -s -89.9 -n 89.9 blend.bin out.vtk; }
 convert
