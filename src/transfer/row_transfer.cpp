@@ -34,7 +34,7 @@ struct Span {
 // of blend and ETOPO2, the seam of SRTM30+ read from 0°, or a globe read
 // round 180°).
 struct Column_Plan {
-    Span spans[2];
+    Span spans[2] = {};
     int count = 0;
 };
 
