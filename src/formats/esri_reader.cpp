@@ -9,10 +9,10 @@
 #include "formats/header_lines.h"
 #include "formats/keywords.h"
 #include "formats/text_grid.h"
-#include "transfer/value_rules.h"
 #include "formats/vtk_reader.h"
 #include "geometry/ftoi.h"
 #include "geometry/snapping.h"
+#include "transfer/value_rules.h"
 
 namespace {
 
