@@ -201,7 +201,6 @@ inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
 
 char Nan_Text[32];
 
-
 void Set_Nan_Text(RunState& run) {
     std::snprintf(Nan_Text, sizeof Nan_Text, "%1.8g", static_cast<double>(run.Oundef));
     run.NaN_str = Nan_Text;
