@@ -123,7 +123,8 @@ private:
 
     // ETOPO2 stores no row at 90°S: every cell of it is the 2-byte value 2810.
     void Fill_Row() {
-        Seek(run_.Loc1 + run_.CellSize * plan_.spans[0].column);
+        run_.Location = run_.Loc1 + run_.CellSize * plan_.spans[0].column;
+        Seek(run_.Location);
         int64_t cells = int64_t{run_.Right} - run_.Left + 1;
         while (cells > 0) {
             const size_t n = std::min<int64_t>(cells, chunk_cells_);
