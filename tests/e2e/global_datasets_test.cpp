@@ -255,6 +255,16 @@ TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
     EXPECT_EQ(std::vector<int16_t>(cells.begin() + 6, cells.end()), north);
 }
 
+TEST_F(Dataset, Srtm30ShorterThanItsDataFailsInsteadOfReadingElsewhere) {
+    // The data would begin before the file does: no read may succeed.
+    Write_File(dir / "in.bin", std::string(100000, '\x01'));
+    Process_Result result =
+        Run_Program("srtm2vtk", {"-pp", "-w", "0", "-e", "1", "-s", "0", "-n", "1", "in.bin", "out.vtk"}, In(dir));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("File read/write error, Source line 2248, File in.bin,"), std::string::npos)
+        << result.err;
+}
+
 TEST_F(Dataset, GinaRowOrderDependsOnTheCellType) {
     // 2-byte GINA stores its southern row first behind 260540 header bytes;
     // float GINA its northern row first behind 1364.
