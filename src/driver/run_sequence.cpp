@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cstring>
+#include <exception>
 
 #include "driver/command_line.h"
 #include "driver/output_files.h"
@@ -32,7 +33,7 @@ bool Is_Standard(const RunState& run, FILE* file) {
 // A pipe cannot be positioned, but rows are read in the order the output
 // needs and GRD98 output reads the input twice: such an input is first
 // copied into an anonymous temporary file.
-FILE* Seekable_Input(RunState& run, FILE* in) {
+FILE* Seekable_Input(FILE* in) {
     if (fseeko(in, 0, SEEK_CUR) == 0) return in;
     FILE* spool = tmpfile();
     if (!spool) return nullptr;
@@ -49,13 +50,12 @@ FILE* Seekable_Input(RunState& run, FILE* in) {
         return nullptr;
     }
     rewind(spool);
-    (void)run;
     return spool;
 }
 
 void Open_Input(RunState& run) {
     if (std::strcmp(run.InpName, "-") == 0) {
-        run.InpFile = Seekable_Input(run, run.StdIn);
+        run.InpFile = Seekable_Input(run.StdIn);
     } else {
         struct stat info;
         // A directory opens like a file here but never reads.
@@ -179,6 +179,10 @@ int Run_Converter(RunState& run, int argc, char** argv) {
     } catch (const RunEnded&) {
         // The status is set; the files are closed below.
     } catch (const Get_OutOfMemory&) {
+        run.ExitStatus = 1;  // the token reader has said what it could not allocate
+    } catch (const std::exception& failure) {
+        // Only memory can run out here; say so rather than abort.
+        fprintf(run.StdErr, "%s: %s\n", run.Invocation, failure.what());
         run.ExitStatus = 1;
     }
     Close(run, run.Debug);
