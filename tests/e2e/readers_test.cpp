@@ -45,8 +45,9 @@ struct Run_Case {
 };
 
 std::string Vtk_Report(int code, const char* encoding = "ASCII ") {
+    const std::string program = (std::filesystem::absolute(DEPTHGRID_BIN_DIR) / "vtk2esri").string();
     return Format("%sVTK file in.vtk could not be properly treated\nProgram %s, source line %d\n"
-                  "No utputfile (out.asc) generated\n", encoding, (std::filesystem::absolute(DEPTHGRID_BIN_DIR) / "vtk2esri").c_str(), code);
+                  "No utputfile (out.asc) generated\n", encoding, program.c_str(), code);
 }
 
 std::string Grid_Report(const char* format, const char* file, int code) {
@@ -69,9 +70,6 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
     // `before`: what the reader prints ahead of its report.
     auto vtk = [](const char* what, std::string text, int code, std::string before = "") {
         return Run_Case{what, "vtk2esri", {{"in.vtk", text}}, {}, "out.asc", before + Vtk_Report(code), 1};
-    };
-    auto vtk_keys = [&](const char* what, const char* from, const char* to, int code) {
-        return vtk(what, keys_with(from, to), code);
     };
     const std::string square = "ASCII VTK file in.vtk could not be properly treated\nOnly square cells accepted\n";
     auto grid = [](const char* program, const char* file, const char* format) {
@@ -101,22 +99,22 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("refused dataset", "# vtk DataFile Version 3.0\nt\nASCII\nDATASET POLYDATA\n", 1312,
             "DATASET POLYDATA not allowed, "),
         vtk("empty line among keywords", head + "\n" + Vtk_Keys + data, 1232),
-        vtk_keys("two dimensions", "2 2 1", "2 2", 1241),
-        vtk_keys("zero dimension", "2 2 1", "0 2 1", 1241),
-        vtk_keys("huge dimensions", "2 2 1", "2000000000 2000000000 1", 1241),
-        vtk_keys("no dimensions", "DIMENSIONS 2 2 1\n", "", 1241),
-        vtk_keys("spacing not a number", "SPACING 1 1", "SPACING 1 x", 1248),
-        vtk_keys("zero spacing", "SPACING 1 1", "SPACING 0 0", 1248),
-        vtk_keys("no spacing", "SPACING 1 1 0\n", "", 1248),
-        vtk_keys("origin of two numbers", "ORIGIN 0 0 0", "ORIGIN 0 0", 1267),
+        vtk("two dimensions", keys_with("2 2 1", "2 2"), 1241),
+        vtk("zero dimension", keys_with("2 2 1", "0 2 1"), 1241),
+        vtk("huge dimensions", keys_with("2 2 1", "2000000000 2000000000 1"), 1241),
+        vtk("no dimensions", keys_with("DIMENSIONS 2 2 1\n", ""), 1241),
+        vtk("spacing not a number", keys_with("SPACING 1 1", "SPACING 1 x"), 1248),
+        vtk("zero spacing", keys_with("SPACING 1 1", "SPACING 0 0"), 1248),
+        vtk("no spacing", keys_with("SPACING 1 1 0\n", ""), 1248),
+        vtk("origin of two numbers", keys_with("ORIGIN 0 0 0", "ORIGIN 0 0"), 1267),
         vtk("cell data count", head + "CELL_DATA many\n" + Vtk_Keys + data, 1276),
-        vtk_keys("point data count", "POINT_DATA 4", "POINT_DATA 4 4", 1280),
-        vtk_keys("scalars named otherwise", "scalars float", "elevation float", 1289),
-        vtk_keys("scalars of doubles", "scalars float", "scalars double", 1289),
-        vtk_keys("scalars of three components", "scalars float", "scalars float 3", 1297),
-        vtk_keys("lookup table not default", "TABLE default", "TABLE mine", 1302),
-        vtk_keys("aspect ratio", "SPACING", "ASPECT_RATIO", 1305),
-        vtk_keys("cells not square", "SPACING 1 1", "SPACING 0.5 0.25", 1326),
+        vtk("point data count", keys_with("POINT_DATA 4", "POINT_DATA 4 4"), 1280),
+        vtk("scalars named otherwise", keys_with("scalars float", "elevation float"), 1289),
+        vtk("scalars of doubles", keys_with("scalars float", "scalars double"), 1289),
+        vtk("scalars of three components", keys_with("scalars float", "scalars float 3"), 1297),
+        vtk("lookup table not default", keys_with("TABLE default", "TABLE mine"), 1302),
+        vtk("aspect ratio", keys_with("SPACING", "ASPECT_RATIO"), 1305),
+        vtk("cells not square", keys_with("SPACING 1 1", "SPACING 0.5 0.25"), 1326),
         vtk("word among the values", keyed + "1 2 abc 4\n", 1348, "Line 11:\n1 2 abc 4\n"),
         vtk("nan among the values", keyed + "1 nan 3 4\n", 1348, "Line 11:\n1 nan 3 4\n"),
         {"metric cells not square", "vtk2esri", {{"in.vtk", keys_with("SPACING 1 1", "SPACING 2 1")}}, {}, "out.asc",
@@ -285,8 +283,9 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
     };
     const Case cases[] = {
         {"VTK: lower-case keywords, trailing comment, snapped spacing and origin", "depthgrid",
-         {{"in.vtk", vtk + "dimensions 2 2 1\nspacing 0.0083333 0.0083333 0 /* 30 seconds */\norigin 10.0041666 0.0041666 0\n"
-               "point_data 4\nscalars scalars float 1\nlookup_table default\n1 2\n3 4\n"}},
+         {{"in.vtk", vtk + "dimensions 2 2 1\nspacing 0.0083333 0.0083333 0 /* 30 seconds */\n"
+                           "origin 10.0041666 0.0041666 0\npoint_data 4\nscalars scalars float 1\n"
+                           "lookup_table default\n1 2\n3 4\n"}},
          {}, {"DIMENSIONS 2 2 1", "SPACING 0.008333333333 0.008333333333 0", "ORIGIN 10.00416667 0.004166666667 0"},
          {1, 2, 3, 4}},
         {"VTK: metric lattice of shorts", "depthgrid",
@@ -333,7 +332,8 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
 // VTK and into ESRI output, with up to three -x values.
 TEST(EsriInput, MinusXValuesStayUndefinedBesideTheNodataValue) {
     Scratch_Dir dir;
-    const Files in = {{"in.asc", "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nnodata_value -9999\n-9999 5 0 6 7\n"}};
+    const Files in = {
+        {"in.asc", "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nnodata_value -9999\n-9999 5 0 6 7\n"}};
     const struct {
         std::vector<std::string> options, values;  // values: of the ESRI ASCII output
         std::vector<float> cells;
