@@ -62,18 +62,12 @@ TEST(CommandLine, UsageAndHelpTextsByteForByte) {
 }
 
 TEST(CommandLine, HelpShowsWhatStandsToItsLeft) {
-    Parsed snap({"depthgrid", "-v", "0.25", "-oa", "-h", "-Z9"});
-    EXPECT_EQ(snap.status, 0);
-    const std::string text = snap.out.text();
-    EXPECT_NE(text.find("(default: 0.25000)"), std::string::npos);
-    EXPECT_NE(text.find("Input VTK format grid"), std::string::npos);
-    EXPECT_NE(text.find("Output ESRI Ascii grid"), std::string::npos);
-
-    struct Case {
+    EXPECT_NE(Parsed({"depthgrid", "-v", "0.25", "-h"}).out.text().find("(default: 0.25000)"), std::string::npos);
+    const struct {
         std::vector<std::string> words;
-        const char* input;
-        const char* output;
+        const char *input, *output;
     } cases[] = {
+        {{"depthgrid", "-v", "0.25", "-oa", "-h", "-Z9"}, "VTK format", "ESRI Ascii"},
         {{"vtk2grd98", "-c", "-h"}, "GEBCO One minute", "GRD98"},
         {{"srtm2flt", "-h"}, "SRTM30+ Half minute", "ESRI Float"},
         {{"x", "-d", "-h"}, "GRD98 format", "VTK"},
@@ -84,11 +78,10 @@ TEST(CommandLine, HelpShowsWhatStandsToItsLeft) {
     };
     for (const auto& c : cases) {
         Parsed p(c.words);
-        EXPECT_EQ(p.status, 0);
-        EXPECT_NE(p.out.text().find(std::string("Input ") + c.input + " grid file \n"), std::string::npos)
-            << c.input;
-        EXPECT_NE(p.out.text().find(std::string("Output ") + c.output + " grid file \n"), std::string::npos)
-            << c.output;
+        const std::string text = p.out.text();
+        EXPECT_EQ(p.status, 0) << c.input;
+        EXPECT_NE(text.find(std::string("Input ") + c.input + " grid file \n"), std::string::npos) << c.input;
+        EXPECT_NE(text.find(std::string("Output ") + c.output + " grid file \n"), std::string::npos) << c.output;
     }
     // Whichever of -h and a bad letter comes first wins.
     EXPECT_EQ(Parsed({"x", "-h", "-9"}).status, 0);
@@ -97,20 +90,13 @@ TEST(CommandLine, HelpShowsWhatStandsToItsLeft) {
 
 TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
     const std::vector<std::vector<std::string>> bad = {
-        {"x"},
-        {"x", "in"},
-        {"x", "in", "out", "third"},
-        {"x", "-w"},
-        {"x", "in", "out", "-w"},
-        {"x", "-w", "10km", "in", "out"},
-        {"x", "-w", "ten", "in", "out"},
-        {"x", "-w", "-nan", "in", "out"},
-        {"x", "-y", "abc", "in", "out"},
-        {"x", "-wn", "in", "out"},
-        {"x", "-9", "in", "out"},
-        {"x", "-v", "", "in", "out"},
-        {"x", "/tmp/out", "in"},
-        {"x", "-c!", "in", "out"},
+        // Files missing or one too many; a value missing.
+        {"x"}, {"x", "in"}, {"x", "in", "out", "third"}, {"x", "-w"}, {"x", "in", "out", "-w"},
+        // Values that are no numbers.
+        {"x", "-w", "10km", "in", "out"}, {"x", "-w", "ten", "in", "out"}, {"x", "-w", "-nan", "in", "out"},
+        {"x", "-y", "abc", "in", "out"}, {"x", "-wn", "in", "out"}, {"x", "-v", "", "in", "out"},
+        // Unknown letters, also after known ones ("/" starts an option word).
+        {"x", "-9", "in", "out"}, {"x", "/tmp/out", "in"}, {"x", "-c!", "in", "out"},
     };
     for (const auto& words : bad) {
         Parsed p(words);
@@ -120,9 +106,7 @@ TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
     }
     // Letters before the bad character have already taken effect.
     Parsed slash({"x", "/tmp/out", "in"});
-    EXPECT_EQ(slash.run.Etopo2, 0);
-    EXPECT_EQ(slash.run.Minus, 1);
-    EXPECT_EQ(slash.run.Srtm30, 1);
+    EXPECT_EQ((std::vector<int>{slash.run.Etopo2, slash.run.Minus, slash.run.Srtm30}), (std::vector<int>{0, 1, 1}));
 }
 
 TEST(CommandLine, ValueFormsAllReadTheSameNumber) {
@@ -131,8 +115,7 @@ TEST(CommandLine, ValueFormsAllReadTheSameNumber) {
     };
     for (auto words : forms) {
         words.insert(words.begin(), "x");
-        words.push_back("in");
-        words.push_back("out");
+        words.insert(words.end(), {"in", "out"});
         Parsed p(words);
         EXPECT_EQ(p.status, -2) << words[1];
         EXPECT_EQ(p.run.W, -20.0f) << words[1];
@@ -145,12 +128,10 @@ TEST(CommandLine, UndefinedValuesFillTheirSlots) {
     Parsed p({"x", "-x", "1", "-x40000", "-x=-3.5", "-x", "4", "-x", "5", "-y", "-9999.0", "in", "out"});
     ASSERT_EQ(p.status, -2);
     EXPECT_EQ(p.run.Nundef, 4) << "the fourth slot is filled too";
-    EXPECT_EQ(p.run.Fundef[0], 1.0f);
-    EXPECT_EQ(p.run.Fundef[1], 40000.0f);
+    // The fifth value overwrites slot 3.
+    EXPECT_EQ(std::vector<float>(p.run.Fundef, p.run.Fundef + 4), (std::vector<float>{1, 40000, -3.5f, 5}));
     EXPECT_EQ(p.run.Iundef[1], -25536) << "40000 cut to 16 bits";
-    EXPECT_EQ(p.run.Fundef[2], -3.5f);
     EXPECT_EQ(p.run.Iundef[2], -3) << "halves of negative values round toward zero";
-    EXPECT_EQ(p.run.Fundef[3], 5.0f) << "the fifth value overwrites slot 3";
     EXPECT_EQ(p.run.Oundef, -9999.0f);
     EXPECT_STREQ(p.run.NaN_par, "-9999.0");
 
@@ -159,41 +140,29 @@ TEST(CommandLine, UndefinedValuesFillTheirSlots) {
 }
 
 TEST(CommandLine, LettersActOnTheStateOfTheirMoment) {
-    struct Case {
-        std::vector<std::string> words;
-        Flag grd98out, esriout, ascii, minus, altitudes, zero, zero2;
-        int srtm;
-    } cases[] = {
-        {{"x", "-oa"}, 0, 1, 1, 0, 0, 0, 0, 0},
-        {{"x", "-ao"}, 0, 1, 1, 0, 0, 0, 0, 0},
-        {{"x", "-o"}, 1, 0, 0, 0, 0, 0, 0, 0},
-        {{"x", "-mm"}, 0, 0, 0, 0, 1, 0, 0, 0},
-        {{"x", "-mmm"}, 0, 0, 0, 1, 1, 0, 0, 0},
-        {{"x", "-mmz"}, 0, 0, 0, 0, 1, 1, 0, 0},
-        {{"x", "-z", "-Z"}, 0, 0, 0, 0, 0, 1, 1, 0},
-        {{"x", "-pp"}, 0, 0, 0, 0, 0, 0, 0, 2},
-        {{"srtm2vtk", "-p"}, 0, 0, 0, 0, 0, 0, 0, 2},
-        {{"srtm2vtk", "-pc"}, 0, 0, 0, 0, 0, 0, 0, 0},
-        {{"vtk2flt", "-o"}, 1, 0, 0, 0, 0, 0, 0, 0},
-        {{"gebco2esri"}, 0, 1, 1, 0, 0, 0, 0, 0},
-        {{"srtm2flt"}, 0, 1, 0, 0, 0, 0, 0, 1},
-        {{"x", "-o", "-a"}, 0, 1, 1, 0, 0, 0, 0, 0},
+    // GRD98out, ESRIout, Ascii, Minus, Altitudes, Zero, Zero2, Srtm30.
+    auto flags = [](const RunState& r) {
+        return std::vector<int>{r.GRD98out, r.ESRIout, r.Ascii, r.Minus, r.Altitudes, r.Zero, r.Zero2, r.Srtm30};
     };
-    for (auto& c : cases) {
+    const struct {
+        std::vector<std::string> words;
+        std::vector<int> flags;
+    } cases[] = {
+        {{"x", "-oa"}, {0, 1, 1, 0, 0, 0, 0, 0}}, {{"x", "-ao"}, {0, 1, 1, 0, 0, 0, 0, 0}},
+        {{"x", "-o"}, {1, 0, 0, 0, 0, 0, 0, 0}}, {{"x", "-o", "-a"}, {0, 1, 1, 0, 0, 0, 0, 0}},
+        {{"x", "-mm"}, {0, 0, 0, 0, 1, 0, 0, 0}}, {{"x", "-mmm"}, {0, 0, 0, 1, 1, 0, 0, 0}},
+        {{"x", "-mmz"}, {0, 0, 0, 0, 1, 1, 0, 0}}, {{"x", "-z", "-Z"}, {0, 0, 0, 0, 0, 1, 1, 0}},
+        {{"x", "-pp"}, {0, 0, 0, 0, 0, 0, 0, 2}}, {{"srtm2vtk", "-p"}, {0, 0, 0, 0, 0, 0, 0, 2}},
+        {{"srtm2vtk", "-pc"}, {0, 0, 0, 0, 0, 0, 0, 0}}, {{"vtk2flt", "-o"}, {1, 0, 0, 0, 0, 0, 0, 0}},
+        {{"gebco2esri"}, {0, 1, 1, 0, 0, 0, 0, 0}}, {{"srtm2flt"}, {0, 1, 0, 0, 0, 0, 0, 1}},
+    };
+    for (const auto& c : cases) {
         auto words = c.words;
-        words.push_back("in");
-        words.push_back("out");
+        words.insert(words.end(), {"in", "out"});
         Parsed p(words);
         const std::string what = c.words[0] + " " + (c.words.size() > 1 ? c.words[1] : "");
         ASSERT_EQ(p.status, -2) << what;
-        EXPECT_EQ(p.run.GRD98out, c.grd98out) << what;
-        EXPECT_EQ(p.run.ESRIout, c.esriout) << what;
-        EXPECT_EQ(p.run.Ascii, c.ascii) << what;
-        EXPECT_EQ(p.run.Minus, c.minus) << what;
-        EXPECT_EQ(p.run.Altitudes, c.altitudes) << what;
-        EXPECT_EQ(p.run.Zero, c.zero) << what;
-        EXPECT_EQ(p.run.Zero2, c.zero2) << what;
-        EXPECT_EQ(p.run.Srtm30, c.srtm) << what;
+        EXPECT_EQ(flags(p.run), c.flags) << what;
     }
 }
 

@@ -2,8 +2,6 @@
 // expectation is worked out from the dataset layouts and the value rules.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <filesystem>
 
 #include "support/capture.h"
@@ -11,15 +9,14 @@
 
 namespace {
 
-constexpr float kFloatNaN = 1.05409E+14f;
-
 // GEBCO: 612 header bytes, rows of 21601 big-endian cells from 90°N, and one
-// end value -32767 behind row 10800's start.
+// end value -32767 behind the 10800 rows.
+constexpr int64_t kGebcoEnd = 612 + int64_t{10800} * 21601 * 2;
 Sparse_Grid Gebco() {
     Sparse_Grid grid;
     grid.offset = 612;
     grid.row_cells = 21601;
-    grid.raw.push_back({612 + int64_t{10800} * 21601 * 2, Big_Short(-32767)});
+    grid.raw.push_back({kGebcoEnd, Big_Short(-32767)});
     return grid;
 }
 
@@ -35,10 +32,8 @@ struct Gebco_Window : ::testing::Test {
         grid.Set(2398, 10801, -32768);  // undefined
         grid.Write(dir / "in.bin");
     }
-    Process_Result Run(const std::string& name, std::vector<std::string> args) {
-        for (const char* word : {"-w", "0", "-e", "0.05", "-s", "50", "-n", "50.05"}) args.push_back(word);
-        args.push_back("in.bin");
-        args.push_back("out");
+    Process_Result Run(const std::string& name, std::vector<std::string> args, const std::string& out = "out") {
+        args.insert(args.end(), {"-w", "0", "-e", "0.05", "-s", "50", "-n", "50.05", "in.bin", out});
         return Run_Program(name, args, In(dir));
     }
     std::string Output() { return Read_File(dir / "out"); }
@@ -50,30 +45,16 @@ TEST_F(Gebco_Window, BinaryVtkHeaderAndNegatedCellsLowerRowFirst) {
     EXPECT_EQ(result.out + result.err, "");
     Vtk_File vtk = Split_Vtk(Output());
     const std::vector<std::string> header = {
-        "# vtk DataFile Version 3.0",
-        "GEBCO One minute Grid in.bin -w0 -n50 -e0.05 -s50.05",
-        "BINARY",
-        "DATASET STRUCTURED_POINTS",
-        "DIMENSIONS 4 4 1",
-        "SPACING 0.01666666667 0.01666666667 0",
-        "ORIGIN 0 50 0",
-        "POINT_DATA 16",
-        "SCALARS scalars float",
-        "LOOKUP_TABLE default",
-    };
+        "# vtk DataFile Version 3.0", "GEBCO One minute Grid in.bin -w0 -n50 -e0.05 -s50.05", "BINARY",
+        "DATASET STRUCTURED_POINTS", "DIMENSIONS 4 4 1", "SPACING 0.01666666667 0.01666666667 0", "ORIGIN 0 50 0",
+        "POINT_DATA 16", "SCALARS scalars float", "LOOKUP_TABLE default"};
     EXPECT_EQ(vtk.header, header);
-    std::vector<float> cells = Big_Floats(vtk.data);
-    ASSERT_EQ(vtk.data.size(), 16u * 4);
-    int at = 0;
-    for (int row = 2400; row >= 2397; --row) {
-        for (int column = 10800; column <= 10803; ++column, ++at) {
-            if (row == 2398 && column == 10801) {
-                EXPECT_EQ(cells[at], kFloatNaN) << "undefined cells carry the float marker";
-            } else {
-                EXPECT_EQ(cells[at], float(-Stored(row, column))) << row << "," << column;
-            }
-        }
-    }
+    // Undefined cells carry the float marker.
+    std::vector<float> cells;
+    for (int row = 2400; row >= 2397; --row)
+        for (int column = 10800; column <= 10803; ++column)
+            cells.push_back(row == 2398 && column == 10801 ? kFloatNaN : float(-Stored(row, column)));
+    EXPECT_EQ(Big_Floats(vtk.data), cells);
 }
 
 TEST_F(Gebco_Window, RowOrdersAndSignOptions) {
@@ -103,26 +84,12 @@ TEST_F(Gebco_Window, RowOrdersAndSignOptions) {
 TEST_F(Gebco_Window, AsciiLayoutAndEsriHeader) {
     Process_Result result = Run("gebco2esri", {"-mm"});
     ASSERT_EQ(result.status, 0) << result.err;
-    // ESRI output: rows north first, undefined cells as -32768; the second
-    // m clears Minus again, so the global negation stays.
-    std::string expect =
-        "ncols        4\n"
-        "nrows        4\n"
-        "xllcenter    0\n"
-        "yllcenter    50\n"
-        "cellsize     0.01666666667\n"
-        "nodata_value -32768\n";
-    std::string data;
-    int k = 0;
-    for (int row = 2397; row <= 2400; ++row) {
-        for (int column = 10800; column <= 10803; ++column) {
-            data += ++k == 13 ? "\n" : " ";
-            if (k == 13) k = 0;
-            data += row == 2398 && column == 10801 ? "-32768" : Format("%1d", int(-Stored(row, column)));
-        }
-        k = 12;
-    }
-    EXPECT_EQ(Output(), expect + data + "\n");
+    // ESRI output: rows north first, each on a line of its own behind a
+    // blank, undefined cells as -32768; the second m clears Minus again, so
+    // the global negation stays.
+    EXPECT_EQ(Output(),
+              "ncols        4\nnrows        4\nxllcenter    0\nyllcenter    50\ncellsize     0.01666666667\n"
+              "nodata_value -32768\n 150 149 148 147\n50 -32768 48 47\n-50 -51 -52 -53\n-150 -151 -152 -153\n");
 }
 
 TEST_F(Gebco_Window, EveryValueNamedWithXIsUndefined) {
@@ -144,8 +111,7 @@ TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {
     EXPECT_EQ(result.out.rfind("VTK output file out:\n# vtk DataFile Version 3.0\n", 0), 0u) << result.out;
     EXPECT_NE(result.out.find("\nValue Range -153 : 150\n"), std::string::npos) << result.out;
 
-    Process_Result to_stdout = Run_Program(
-        "gebco2vtk", {"-#", "-w", "0", "-e", "0.05", "-s", "50", "-n", "50.05", "in.bin", "-"}, In(dir));
+    Process_Result to_stdout = Run("gebco2vtk", {"-#"}, "-");
     ASSERT_EQ(to_stdout.status, 0);
     EXPECT_EQ(to_stdout.out, Output()) << "the grid alone on standard output";
     EXPECT_NE(to_stdout.err.find("Value Range"), std::string::npos);
@@ -154,22 +120,21 @@ TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {
 TEST_F(Gebco_Window, EndMarkerIsChecked) {
     Sparse_Grid missing = Gebco();
     missing.raw.clear();
-    missing.length = 612 + int64_t{10800} * 21601 * 2;
+    missing.length = kGebcoEnd;
     missing.Write(dir / "in.bin");
     Process_Result result = Run("gebco2vtk", {});
     EXPECT_EQ(result.status, 1);
-    const long end = 612 + 10800L * 21601 * 2;
     EXPECT_EQ(result.err, Format("File read/write error, Source line 2794, File in.bin, Location %ld -> %ld\n"
                                  "First 2397, Left 10800, Last 2400, Right 10803, Shift 0\n",
-                                 end, end));
+                                 long(kGebcoEnd), long(kGebcoEnd)));
 
     Sparse_Grid wrong = Gebco();
-    wrong.raw = {{612 + int64_t{10800} * 21601 * 2, Big_Short(-32766)}};
+    wrong.raw = {{kGebcoEnd, Big_Short(-32766)}};
     wrong.Write(dir / "in.bin");
     EXPECT_NE(Run("gebco2vtk", {}).err.find("Source line 2815,"), std::string::npos);
 
     Sparse_Grid extra = Gebco();
-    extra.raw.push_back({612 + int64_t{10800} * 21601 * 2 + 2, Big_Short(0)});
+    extra.raw.push_back({kGebcoEnd + 2, Big_Short(0)});
     extra.Write(dir / "in.bin");
     EXPECT_NE(Run("gebco2vtk", {}).err.find("Source line 2819,"), std::string::npos);
 }
@@ -189,21 +154,15 @@ TEST_F(Gebco_Window, ATruncatedInputReportsTheFailedRead) {
                                  long(612 + (2400L * 21601 + 10800) * 2), long(stop)));
 }
 
-// Runs `name` on `grid` with window `args`, returning the VTK cells as
-// shorts (with -i) in output order.
+// Runs `name` on `grid` with `args`, returning the VTK output.
 struct Dataset : ::testing::Test {
     Scratch_Dir dir;
-    std::vector<int16_t> Shorts(const std::string& name, const Sparse_Grid& grid, std::vector<std::string> args,
-                                Vtk_File* vtk_out = nullptr) {
+    Vtk_File Convert(const std::string& name, const Sparse_Grid& grid, std::vector<std::string> args) {
         grid.Write(dir / "in.bin");
-        args.insert(args.begin(), "-i");
-        args.push_back("in.bin");
-        args.push_back("out.vtk");
+        args.insert(args.end(), {"in.bin", "out.vtk"});
         Process_Result result = Run_Program(name, args, In(dir));
         EXPECT_EQ(result.status, 0) << result.err;
-        Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
-        if (vtk_out) *vtk_out = vtk;
-        return Big_Shorts(vtk.data);
+        return Split_Vtk(Read_File(dir / "out.vtk"));
     }
 };
 
@@ -212,13 +171,12 @@ TEST_F(Dataset, Etopo2FillsTheSouthPoleRow) {
     Sparse_Grid grid = Etopo2_Grid();
     for (int row = 5397; row <= 5399; ++row)
         for (int column = 5400; column <= 5403; ++column) grid.Set(row, column, row * 10 + column - 5400 - 53970);
-    Vtk_File vtk;
-    std::vector<int16_t> cells = Shorts("etopo2vtk", grid, {"-w", "0", "-e", "0.1", "-s", "-90", "-n", "-89.9"}, &vtk);
+    Vtk_File vtk = Convert("etopo2vtk", grid, {"-i", "-w", "0", "-e", "0.1", "-s", "-90", "-n", "-89.9"});
     EXPECT_EQ(vtk.header[4], "DIMENSIONS 4 4 1");
-    ASSERT_EQ(cells.size(), 16u);
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(cells[c], -2810) << "the 90°S row is 2810, negated";
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(cells[4 + c], -(5399 * 10 + c - 53970));
-    EXPECT_EQ(cells[12], -(5397 * 10 - 53970));
+    std::vector<int16_t> expect(4, -2810);  // the 90°S row is 2810, negated
+    for (int row = 5399; row >= 5397; --row)
+        for (int c = 0; c < 4; ++c) expect.push_back(int16_t(-(row * 10 + c - 53970)));
+    EXPECT_EQ(Big_Shorts(vtk.data), expect);
 }
 
 TEST_F(Dataset, BlendAndEtopo2ReadTheir180EastColumnFromTheRowStart) {
@@ -228,11 +186,9 @@ TEST_F(Dataset, BlendAndEtopo2ReadTheir180EastColumnFromTheRowStart) {
         grid.Set(row, 21599, 3);
         grid.Set(row, 0, 7 + row - 5397);
     }
-    std::vector<int16_t> cells =
-        Shorts("blend2vtk", grid, {"-m", "-w", "179.95", "-e", "180", "-s", "0", "-n", "0.05"});
-    ASSERT_EQ(cells.size(), 16u);
-    EXPECT_EQ((std::vector<int16_t>{cells[0], cells[1], cells[2], cells[3]}), (std::vector<int16_t>{1, 0, 3, 10}));
-    EXPECT_EQ(cells[15], 7);
+    // Columns 21597..21600, rows 5400 up to 5397.
+    Vtk_File vtk = Convert("blend2vtk", grid, {"-im", "-w", "179.95", "-e", "180", "-s", "0", "-n", "0.05"});
+    EXPECT_EQ(Big_Shorts(vtk.data), (std::vector<int16_t>{1, 0, 3, 10, 1, 0, 3, 9, 1, 0, 3, 8, 1, 0, 3, 7}));
 }
 
 TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
@@ -244,15 +200,11 @@ TEST_F(Dataset, Srtm30ReadFrom0DegreesCrossesItsSeam) {
         const int stored = 21599 - L;
         for (int column : {43197, 43198, 43199, 0, 1, 2}) grid.Set(stored, column, L % 10 * 100 + column % 100);
     }
-    Vtk_File vtk;
-    std::vector<int16_t> cells =
-        Shorts("srtm2vtk", grid, {"-m", "-w", "-0.02", "-e", "0.02", "-s", "0", "-n", "0.01"}, &vtk);
+    Vtk_File vtk = Convert("srtm2vtk", grid, {"-im", "-w", "-0.02", "-e", "0.02", "-s", "0", "-n", "0.01"});
     EXPECT_EQ(vtk.header[4], "DIMENSIONS 6 2 1");
     EXPECT_EQ(vtk.header[6], Format("ORIGIN %1.10g %1.10g 0", (21597 + 0.5) / 120 - 180, 90 - (10799 + 0.5) / 120));
-    const std::vector<int16_t> south = {997, 998, 999, 900, 901, 902};
-    const std::vector<int16_t> north = {897, 898, 899, 800, 801, 802};
-    EXPECT_EQ(std::vector<int16_t>(cells.begin(), cells.begin() + 6), south);
-    EXPECT_EQ(std::vector<int16_t>(cells.begin() + 6, cells.end()), north);
+    // The southern row (L 10799) first, each across the seam.
+    EXPECT_EQ(Big_Shorts(vtk.data), (std::vector<int16_t>{997, 998, 999, 900, 901, 902, 897, 898, 899, 800, 801, 802}));
 }
 
 TEST_F(Dataset, Srtm30ShorterThanItsDataFailsInsteadOfReadingElsewhere) {
@@ -268,19 +220,20 @@ TEST_F(Dataset, Srtm30ShorterThanItsDataFailsInsteadOfReadingElsewhere) {
 TEST_F(Dataset, GinaRowOrderDependsOnTheCellType) {
     // 2-byte GINA stores its southern row first behind 260540 header bytes;
     // float GINA its northern row first behind 1364.
+    const std::vector<std::string> window = {"-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"};
     Sparse_Grid shorts = Raw_Grid(260540, 43200, 21600, 2, true);
     shorts.Set(21599 - 10680, 20400, 11);
     shorts.Set(21599 - 10681, 20400, 22);
-    std::vector<int16_t> a = Shorts("gina2vtk", shorts, {"-m", "-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"});
-    EXPECT_EQ(a, (std::vector<int16_t>{22, 11}));
+    std::vector<std::string> args = {"-im"};
+    args.insert(args.end(), window.begin(), window.end());
+    EXPECT_EQ(Big_Shorts(Convert("gina2vtk", shorts, args).data), (std::vector<int16_t>{22, 11}));
 
     Sparse_Grid floats = Raw_Grid(1364, 43200, 21600, 4, true);
     floats.Set(10680, 20400, 11.5);
     floats.Set(10681, 20400, -22.5);
-    std::vector<int16_t> b =
-        Shorts("gina2vtk", floats, {"-f", "-w", "-10", "-e", "-9.995", "-s", "0.99", "-n", "1"});
+    args[0] = "-if";
     // Global float cells negated with halves toward zero.
-    EXPECT_EQ(b, (std::vector<int16_t>{22, -11}));
+    EXPECT_EQ(Big_Shorts(Convert("gina2vtk", floats, args).data), (std::vector<int16_t>{22, -11}));
 }
 
 TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
@@ -289,12 +242,7 @@ TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
     grid.Set(21599, 43197, 12.5);
     grid.Set(21599, 43198, -0.0);
     grid.Set(21599, 43199, 4000);
-    grid.Write(dir / "in.bin");
-    Process_Result result = Run_Program(
-        "srtm2vtk", {"-ppf", "-u", "-w", "179.98", "-e", "180", "-s", "89.995", "-n", "90", "in.bin", "out.vtk"},
-        In(dir));
-    ASSERT_EQ(result.status, 0) << result.err;
-    Vtk_File vtk = Split_Vtk(Read_File(dir / "out.vtk"));
+    Vtk_File vtk = Convert("srtm2vtk", grid, {"-ppf", "-u", "-w", "179.98", "-e", "180", "-s", "89.995", "-n", "90"});
     EXPECT_EQ(vtk.header[4], "DIMENSIONS 3 1 1");
     EXPECT_EQ(vtk.data, Big_Float(-12.5f) + std::string("\x80\x00\x00\x00", 4) + Big_Float(-4000.0f))
         << "-0.0 keeps its sign";
@@ -361,10 +309,7 @@ TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
     grid.Set(1201, 5401, 77);
     grid.Write(dir / "in.bin");
     const std::vector<std::string> args = {"-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "-", "out.vtk"};
-    Process_Options piped = In(dir);
-    piped.input = Read_File(dir / "in.bin");
-    piped.input_through_pipe = true;
-    Process_Result result = Run_Program("etopo2grd98", args, piped);
+    Process_Result result = Run_Program("etopo2grd98", args, {dir.path().string(), Read_File(dir / "in.bin"), true});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string from_pipe = Read_File(dir / "out.vtk");
     std::vector<std::string> file_args = args;

@@ -6,19 +6,15 @@
 
 namespace {
 
-struct Window {
-    int left, right, first, last;
-};
+// Left, Right, First and Last of a run.
+std::vector<int> Window(const RunState& run) { return {run.Left, run.Right, run.First, run.Last}; }
 
 // A global dataset run after its command line: constants, ordering, window.
 RunState Global(Flag RunState::*dataset, float w, float e, float s, float n, int srtm = 0) {
     RunState run;
     if (dataset) run.*dataset = 1;
     run.Srtm30 = srtm;
-    run.W = w;
-    run.E = e;
-    run.S = s;
-    run.N = n;
+    run.W = w, run.E = e, run.S = s, run.N = n;
     Set_Dataset_Constants(run);
     Order_Limits(run);
     Global_Window(run);
@@ -34,7 +30,7 @@ TEST(GlobalWindow, EdgesAndRoundingBiasesOfEachDataset) {
         Flag RunState::*dataset;
         int srtm;
         float w, e, s, n;
-        Window expect;
+        std::vector<int> window;
     } cases[] = {
         {"GEBCO, no limits", &RunState::Gebco, 0, -kMax, kMax, -kMax, kMax, {0, 21600, 0, 10800}},
         {"GINA, no limits", &RunState::Gina, 0, -kMax, kMax, -kMax, kMax, {0, 43199, 0, 21599}},
@@ -52,26 +48,15 @@ TEST(GlobalWindow, EdgesAndRoundingBiasesOfEachDataset) {
         {"blend at the east edge", &RunState::Blend, 0, 170, 180, 80, 90, {21000, 21600, 0, 600}},
     };
     for (const auto& c : cases) {
-        RunState run = Global(c.dataset, c.w, c.e, c.s, c.n, c.srtm);
-        EXPECT_EQ(run.Left, c.expect.left) << c.what;
-        EXPECT_EQ(run.Right, c.expect.right) << c.what;
-        EXPECT_EQ(run.First, c.expect.first) << c.what;
-        EXPECT_EQ(run.Last, c.expect.last) << c.what;
+        EXPECT_EQ(Window(Global(c.dataset, c.w, c.e, c.s, c.n, c.srtm)), c.window) << c.what;
     }
 }
 
 TEST(GlobalWindow, SizesShiftAndByteOrder) {
-    RunState srtm = Global(nullptr, -kMax, kMax, -kMax, kMax, 1);
-    EXPECT_EQ(srtm.Columns, 43200);
-    EXPECT_EQ(srtm.Rows, 21600);
-    EXPECT_EQ(srtm.Shift, 21600);
-    EXPECT_EQ(srtm.Raw, 1) << "stored big-endian";
-
-    RunState etopo = Global(&RunState::Etopo2, -kMax, kMax, -kMax, kMax);
-    EXPECT_EQ(etopo.Columns, 10800);
-    EXPECT_EQ(etopo.Rows, 5400);
-    EXPECT_EQ(etopo.Shift, 0);
-    EXPECT_EQ(etopo.Raw, 0) << "ETOPO2 is stored little-endian";
+    // Columns, Rows, Shift, and Raw (1: stored big-endian).
+    auto sizes = [](const RunState& run) { return std::vector<int>{run.Columns, run.Rows, run.Shift, run.Raw}; };
+    EXPECT_EQ(sizes(Global(nullptr, -kMax, kMax, -kMax, kMax, 1)), (std::vector<int>{43200, 21600, 21600, 1}));
+    EXPECT_EQ(sizes(Global(&RunState::Etopo2, -kMax, kMax, -kMax, kMax)), (std::vector<int>{10800, 5400, 0, 0}));
 }
 
 // A geographic grid-relative input: columns from `west` at `per_degree`.
@@ -89,12 +74,8 @@ RunState Grid(double west, double north, int columns, int rows, double per_degre
 }
 
 void Limits(RunState& run, float w, float e, float s, float n, bool w_given = true, bool e_given = true) {
-    run.W = w;
-    run.E = e;
-    run.S = s;
-    run.N = n;
-    run.W_given = w_given;
-    run.E_given = e_given;
+    run.W = w, run.E = e, run.S = s, run.N = n;
+    run.W_given = w_given, run.E_given = e_given;
     Order_Limits(run);
     Grid_Window(run);
 }
@@ -102,18 +83,12 @@ void Limits(RunState& run, float w, float e, float s, float n, bool w_given = tr
 TEST(GridWindow, LimitsTakeInTheCellsOnBothSides) {
     RunState run = Grid(-10, 60, 21, 11, 1);  // -10..10 by 50..60
     Limits(run, -4.5f, 2.5f, 52.5f, 55.5f);
-    EXPECT_EQ(run.Left, 5);
-    EXPECT_EQ(run.Right, 13);
-    EXPECT_EQ(run.First, 2) << "rows count from the south";
-    EXPECT_EQ(run.Last, 6);
+    EXPECT_EQ(Window(run), (std::vector<int>{5, 13, 2, 6})) << "rows count from the south";
     EXPECT_EQ(run.DateLine, 0);
 
     RunState outside = Grid(-10, 60, 21, 11, 1);
     Limits(outside, 30, 40, 70, 80);
-    EXPECT_EQ(outside.Left, 20) << "a window beside the grid keeps its nearest edge";
-    EXPECT_EQ(outside.Right, 20);
-    EXPECT_EQ(outside.First, 10);
-    EXPECT_EQ(outside.Last, 10);
+    EXPECT_EQ(Window(outside), (std::vector<int>{20, 20, 10, 10})) << "a window beside the grid keeps its nearest edge";
 }
 
 TEST(GridWindow, AGlobeIsReadRoundTheDateLine) {

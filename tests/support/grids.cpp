@@ -1,6 +1,7 @@
 #include "support/grids.h"
 
 #include "formats/grd98_header.h"
+#include "support/capture.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -63,6 +64,12 @@ std::string Big_Float(float value) {
     return Encode(bits, 4, true);
 }
 
+std::string Little_Float(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return Encode(bits, 4, false);
+}
+
 std::string Big_Short(int16_t value) { return Encode(static_cast<uint16_t>(value), 2, true); }
 std::string Little_Short(int16_t value) { return Encode(static_cast<uint16_t>(value), 2, false); }
 
@@ -79,6 +86,8 @@ Vtk_File Split_Vtk(const std::string& bytes) {
     vtk.data = bytes.substr(at);
     return vtk;
 }
+
+std::vector<float> Vtk_Floats(const std::string& path) { return Big_Floats(Split_Vtk(Read_File(path)).data); }
 
 std::vector<float> Big_Floats(const std::string& bytes) {
     std::vector<float> out;
@@ -98,6 +107,12 @@ std::vector<int16_t> Big_Shorts(const std::string& bytes) {
         out.push_back(static_cast<int16_t>(static_cast<unsigned char>(bytes[i]) << 8 |
                                            static_cast<unsigned char>(bytes[i + 1])));
     return out;
+}
+
+int32_t Big_Word(const std::string& bytes, int index) {
+    uint32_t word = 0;
+    for (int b = 0; b < 4; ++b) word = word << 8 | static_cast<unsigned char>(bytes[4 * index + b]);
+    return static_cast<int32_t>(word);
 }
 
 std::string Format(const char* format, ...) {

@@ -32,8 +32,12 @@ Sparse_Grid Raw_Grid(int64_t header, int64_t row_cells, int64_t rows, int cell_b
 inline Sparse_Grid Etopo2_Grid() { return Raw_Grid(0, 10800, 5400, 2, false); }
 inline Sparse_Grid Blend_Grid() { return Raw_Grid(0, 21600, 10800, 2, true); }
 
-// Big-endian encodings of output cells.
+// The float marker of undefined cells in float output.
+constexpr float kFloatNaN = 1.05409E+14f;
+
+// Encodings of cells in either byte order.
 std::string Big_Float(float value);
+std::string Little_Float(float value);
 std::string Big_Short(int16_t value);
 std::string Little_Short(int16_t value);
 
@@ -43,10 +47,14 @@ struct Vtk_File {
     std::string data;
 };
 Vtk_File Split_Vtk(const std::string& bytes);
+// The cells of a binary VTK file of floats.
+std::vector<float> Vtk_Floats(const std::string& path);
 
 // Decodes a big-endian float or 2-byte block.
 std::vector<float> Big_Floats(const std::string& bytes);
 std::vector<int16_t> Big_Shorts(const std::string& bytes);
+// Word `index` of a block of big-endian 32-bit words, such as a GRD98 header.
+int32_t Big_Word(const std::string& bytes, int index);
 
 // printf-style text, for expected lines built from the rules.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
