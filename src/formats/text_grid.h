@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 enum class Text_Cell : uint8_t {
     Float,  // 4-byte floats, read as the number reader's floats
@@ -20,7 +20,7 @@ enum class Text_Cell : uint8_t {
 
 // Reads numbers from the scan position of the token reader's current line
 // on, and then from every following line up to the end of the source, and
-// writes them in that order to a new temporary file held in run.OutFile.
+// writes them in that order to a new temporary file held in run.Values.
 // Numbers are separated by blanks or commas; "/*" ends the line as a
 // comment; a line longer than the line image is read whole. The first line
 // that holds anything else stores bad_code (unless a failure code is stored
@@ -32,12 +32,8 @@ int64_t Convert_Text_Values(RunState& run, Text_Cell kind, int bad_code);
 
 // The temporary file of Convert_Text_Values becomes the input: the input
 // stream is closed, run.InpFile takes the temporary file (little-endian, so
-// Raw is cleared), Location is 0 and OutFile is none again.
+// Raw is cleared), Location is 0 and Values is none again.
 void Use_Temporary_Input(RunState& run);
 
 // Closes run.InpFile unless it is a standard stream, and forgets it.
 void Close_Input(RunState& run);
-
-// More cells than any grid this program is meant for: dimensions whose
-// product exceeds it are refused, so that no size or position overflows.
-constexpr int64_t Max_Grid_Cells = int64_t{1} << 40;

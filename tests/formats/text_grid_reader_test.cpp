@@ -23,8 +23,8 @@ std::vector<float> Convert(Test_Run& t, std::string text) {
     std::vector<float> values(Convert_Text_Values(t.run, Text_Cell::Float, kBad));
     Get_Close();
     std::fclose(in);
-    EXPECT_EQ(std::fread(values.data(), 4, values.size(), t.run.OutFile), values.size());
-    std::fclose(t.run.OutFile);
+    EXPECT_EQ(std::fread(values.data(), 4, values.size(), t.run.Values), values.size());
+    std::fclose(t.run.Values);
     return values;
 }
 
