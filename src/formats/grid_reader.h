@@ -22,7 +22,7 @@ enum class Grid_Data : uint8_t {
 // What a header leaves for the shared steps.
 struct Grid_Header {
     Grid_Data data = Grid_Data::Text;
-    Text_Cell cells = Text_Cell::Float;  // kind of text values
+    CellType cells = CellType::Float;  // kind of text values
     int bad_values = 0;                  // code of a line of values holding anything else
     bool companion = false;              // the header came from the file beside the one named
 };

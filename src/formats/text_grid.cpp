@@ -47,8 +47,8 @@ private:
 bool Source_Open() { return Get_.File != nullptr || Get_.Buffer != nullptr; }
 
 // One item through the number reader itself, at the scan position.
-bool Read_Item(Text_Cell kind, Block_Writer& out) {
-    if (kind == Text_Cell::Float) {
+bool Read_Item(CellType kind, Block_Writer& out) {
+    if (kind == CellType::Float) {
         float value;
         if (!Get_Float(&value)) return false;
         out.Put(value);
@@ -63,9 +63,9 @@ bool Read_Item(Text_Cell kind, Block_Writer& out) {
 // A plain number followed by a blank or the line end, converted by the
 // number reader's direct path. Returns the end of the number, or -1 for
 // anything else.
-inline int Plain_Number(const char* image, int p, Text_Cell kind, Block_Writer& out) {
+inline int Plain_Number(const char* image, int p, CellType kind, Block_Writer& out) {
     const char* end;
-    if (kind == Text_Cell::Float) {
+    if (kind == CellType::Float) {
         float value;
         end = Get_Fast_Number(image + p, Ftype, reinterpret_cast<PINT>(&value));
         if (!end || (*end != ' ' && *end != '\0')) return -1;
@@ -84,7 +84,7 @@ inline int Plain_Number(const char* image, int p, Text_Cell kind, Block_Writer& 
 // which also joins a number that runs on from one piece of an overlong line
 // into the next. Returns with the scan position on the first item that is no
 // number, or at the line end.
-void Scan_Line(Text_Cell kind, Block_Writer& out) {
+void Scan_Line(CellType kind, Block_Writer& out) {
     const unsigned char joint = static_cast<unsigned char>(Get_.Joint);
     for (;;) {
         const char* image = Get_LineImage();
@@ -131,7 +131,7 @@ void Show_Bad_Line(RunState& run) {
 
 }  // namespace
 
-int64_t Convert_Text_Values(RunState& run, Text_Cell kind, int bad_code) {
+int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code) {
     FILE* temp = std::tmpfile();
     if (!temp) Temporary_Failure(run, "created");
     run.Values = temp;  // closed by the driver should the run end early

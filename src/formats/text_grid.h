@@ -11,12 +11,9 @@
 
 #include <cstdint>
 
+#include "core/cell_type.h"
 #include "core/run_state.h"
 
-enum class Text_Cell : uint8_t {
-    Float,  // 4-byte floats, read as the number reader's floats
-    Short,  // 2-byte integers: whole numbers, kept in their low 16 bits
-};
 
 // Reads numbers from the scan position of the token reader's current line
 // on, and then from every following line up to the end of the source, and
@@ -28,7 +25,10 @@ enum class Text_Cell : uint8_t {
 // rest of such a line is skipped. Returns the number of values written; the
 // file is flushed and positioned at its start. A temporary file that cannot
 // be created or written ends the run with status 1.
-int64_t Convert_Text_Values(RunState& run, Text_Cell kind, int bad_code);
+// `kind` is CellType::Float (4-byte floats, read as the number reader's
+// floats) or CellType::Short (2-byte integers: whole numbers, kept in their
+// low 16 bits).
+int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code);
 
 // The temporary file of Convert_Text_Values becomes the input: the input
 // stream is closed, run.InpFile takes the temporary file (little-endian, so

@@ -175,7 +175,7 @@ void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
     // Binary values stay in the input, right behind the header's last line
     // end.
     grid.data = run.Binary ? Grid_Data::Binary : Grid_Data::Text;
-    grid.cells = run.DataType == short_data ? Text_Cell::Short : Text_Cell::Float;
+    grid.cells = run.DataType == short_data ? CellType::Short : CellType::Float;
     grid.bad_values = Bad_Scalar_Line;
 }
 

@@ -18,23 +18,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/cell_type.h"
 #include "core/run_state.h"
-
-// The kind of cell the row transfer hands over, in host byte order.
-enum class CellType : uint8_t {
-    Short,       // 2-byte integer
-    Float,       // 4-byte float
-    Grd98Short,  // 2-byte GRD98 integer decoded on the float path
-    Grd98Long,   // 4-byte GRD98 integer decoded on the float path
-};
 
 // Which cells the input delivers, from FloatInp and the GRD98 number type.
 CellType Input_Cell_Type(const RunState& run);
-
-// Bytes of one stored cell of that type.
-inline int Cell_Bytes(CellType type) {
-    return type == CellType::Short || type == CellType::Grd98Short ? 2 : 4;
-}
 
 // Float input to GRD98 or ESRI output gives float output (run step 7).
 void Settle_ShortOut(RunState& run);
