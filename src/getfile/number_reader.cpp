@@ -268,6 +268,21 @@ void Store_Zero(PINT Val) {
         Store(Val, std::int32_t{0});
 }
 
+// Converts the number text [b, e) cut from a line; `plain` holds its parts
+// when the whole text was a plain decimal.
+template <ObjectType Type>
+bool Convert_Cut(const char* b, const char* e, const Plain_Decimal* plain, PINT Val) {
+    if constexpr (Real_Kind(Type)) {
+        Real_Of<Type> v;
+        if (plain && Exact_Real(*plain, v)) {
+            Store(Val, v);
+            return true;
+        }
+    }
+    const long length = e - b;
+    return length <= Text_Max && Convert<Type>(b, static_cast<int>(length), Val) != 0;
+}
+
 template <ObjectType Type>
 unsigned char Read_Number(PINT Val) {
     Get_File& g = Get_;
@@ -330,22 +345,14 @@ unsigned char Read_Number(PINT Val) {
         break;
     }
 
-    const int length = text_end - text;
     bool ok = false;
     if (delim != ' ' && delim != 0 && !at_joint && !consumed && img[pos] != '\0') {
         // With a delimiter set, only the delimiter or the line end may follow.
-    } else if (length == 0) {
+    } else if (text_end == text) {
         ok = !quoted && (stop == ',' || stop == term);
         if (ok) Store_Zero<Type>(Val);
     } else if (!quoted || stop == term) {
-        if constexpr (Real_Kind(Type)) {
-            Real_Of<Type> v;
-            if (text_end == plain_end && Exact_Real(plain, v)) {
-                Store(Val, v);
-                ok = true;
-            }
-        }
-        if (!ok) ok = length <= Text_Max && Convert<Type>(img + text, length, Val) != 0;
+        ok = Convert_Cut<Type>(img + text, img + text_end, text_end == plain_end ? &plain : nullptr, Val);
     }
     if (!ok) {
         g.Pos = start;
