@@ -1,7 +1,7 @@
 // The invocation name and the command-line words.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 extern const char* const Usage;
 extern const char* const FullUsage;

@@ -199,11 +199,9 @@ inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
     }
 }
 
-char Nan_Text[32];
-
 void Set_Nan_Text(RunState& run) {
-    std::snprintf(Nan_Text, sizeof Nan_Text, "%1.8g", static_cast<double>(run.Oundef));
-    run.NaN_str = Nan_Text;
+    std::snprintf(run.NaN_Text, sizeof run.NaN_Text, "%1.8g", static_cast<double>(run.Oundef));
+    run.NaN_str = run.NaN_Text;
 }
 
 }  // namespace
@@ -217,15 +215,6 @@ CellType Input_Cell_Type(const RunState& run) {
 
 void Settle_ShortOut(RunState& run) {
     if (run.FloatInp && !run.VTKin && (run.GRD98out || run.ESRIout)) run.ShortOut = 0;
-}
-
-void Free_Undefined_Slot0(RunState& run) {
-    const int filled = std::clamp(run.Nundef, 0, 4);
-    if (filled == 0) return;
-    const int to = std::min(filled, 3);
-    run.Fundef[to] = run.Fundef[0];
-    run.Iundef[to] = run.Iundef[0];
-    run.Nundef = std::min(filled + 1, 4);
 }
 
 void Settle_Output_Defaults(RunState& run) {

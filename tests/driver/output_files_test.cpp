@@ -1,6 +1,7 @@
 // Output file rules beyond the end-to-end runs (directories made on the way,
 // uncreatable files, "-", VTK headers): over-long names and ESRI outputs.
 #include "driver/output_files.h"
+#include "formats/esri_writer.h"
 
 #include <gtest/gtest.h>
 
