@@ -43,6 +43,16 @@ std::string Header_Name(const char* name) {
     return std::string(name) + (length > 0 && Upper(name[length - 1]) ? ".HDR" : ".hdr");
 }
 
+// Creates the directories that lead to the file `path`.
+void New_Directories_Of(char* path) {
+    if (char* separator = Last_Separator(path)) {
+        const char found = *separator;
+        *separator = '\0';
+        New_Directory(path);
+        *separator = found;
+    }
+}
+
 [[noreturn]] void Not_Opened(RunState& run, const char* name) {
     fprintf(run.StdErr, "%s could not be opened\n", name);
     End_Run(run, 1);
@@ -80,12 +90,7 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
     // file that cannot be created.
     if (strlen(Name) <= Max_Path) {
         strcpy(path, Name);
-        if (char* separator = Last_Separator(path)) {
-            const char found = *separator;
-            *separator = '\0';
-            New_Directory(path);
-            *separator = found;
-        }
+        New_Directories_Of(path);
         file = fopen(path, Mode);
         if (file) return file;
         failure = errno;
@@ -105,6 +110,10 @@ bool Output_Is_Input(const RunState& run) {
 }
 
 }  // namespace
+
+bool Text_Output(const RunState& run) {
+    return run.Ascii && !(run.ESRIout && !Is_Dash(run.OutName) && Float_Extension(run.OutName));
+}
 
 void Open_Output(RunState& run) {
     if (Is_Dash(run.OutName)) {
@@ -157,6 +166,12 @@ void Write_ESRI_Output_Header(RunState& run) {
             End_Run(run, 1);
         }
         strcpy(run.OutName2, header.c_str());
+
+        // Both files may lie in folders still to be made: a "." in a folder
+        // name puts the header into another folder than the data.
+        New_Directories_Of(run.OutName2);
+        std::string data = run.OutName;
+        New_Directories_Of(data.data());
 
         FILE* file = fopen(run.OutName2, "w");
         if (!file) Not_Opened(run, run.OutName2);
