@@ -258,8 +258,8 @@ OUTPUTS = {
     "out-vtk-short": ("small", "src.vtk", "depthgrid", ["-i"], "out.vtk", read_vtk, "int", -32768.0, None),
     # VTK's reader takes no "nan" among ASCII values, so the undefined cells keep the default marker.
     "out-vtk-ascii": ("small", "src.asc", "esri2vtk", ["-a"], "out.vtk", read_vtk, "text", FLOAT_NAN, None),
-    "out-vtk-one-cell": ("small", "src.asc", "esri2vtk", ONE_CELL + ["-y", "nan"], "out.vtk", read_vtk, "exact",
-                         None, (11.25, 41.75, 1, 1)),
+    "out-vtk-one-cell": ("small", "src.asc", "esri2vtk", ONE_CELL, "out.vtk", read_vtk, "exact", FLOAT_NAN,
+                         (11.25, 41.75, 1, 1)),
     "out-vtk-date-line": ("globe", "src.asc", "esri2vtk", ["-w", "170", "-e", "190", "-y", "nan"], "out.vtk",
                           read_vtk, "exact", None, (169.5, 1.5, 22, 3)),
 }
