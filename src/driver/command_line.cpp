@@ -1,9 +1,12 @@
 #include "driver/command_line.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "core/input_names.h"
 #include "geometry/ftoi.h"
@@ -47,12 +50,12 @@ const char* const FullUsage =
     "  outfile            Output %s grid file \n"
     " \n";
 
-namespace {
-
-[[noreturn]] void Bad_Command_Line(RunState& run) {
+void Bad_Command_Line(RunState& run) {
     std::fprintf(run.StdErr, Usage, run.Invocation);
     End_Run(run, 1);
 }
+
+namespace {
 
 // GRD98 output is never text: GRD98 and ASCII together ask for ESRI ASCII.
 void Settle_Text_Output(RunState& run) {
@@ -205,6 +208,13 @@ int Option_Word(RunState& run, int argc, char** argv, int index) {
         case 'F': run.FloatInp = 1; break;
         case 'W': case 'E': case 'S': case 'N': case 'X': case 'Y': case 'V': case ':': case '.': {
             const char* value_text = Value_Text(p + 1, argc, argv, index);
+            // "nan" is the one word an undefined output value may be: float
+            // grids mark their empty cells with it. It is written as "nan".
+            if (letter == 'Y' && strcasecmp(value_text, "nan") == 0) {
+                run.NaN_par = "nan";
+                run.Oundef = std::numeric_limits<float>::quiet_NaN();
+                return index;
+            }
             if (letter == 'Y') run.NaN_par = value_text;
             float value = 0;
             if (!Read_Value(value_text, value)) Bad_Command_Line(run);

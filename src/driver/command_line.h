@@ -6,6 +6,9 @@
 extern const char* const Usage;
 extern const char* const FullUsage;
 
+// Prints the short usage on standard error and ends the run with status 1.
+[[noreturn]] void Bad_Command_Line(RunState& run);
+
 // Lower-case base name of the invocation word: the part after the last
 // "\\", "/", "~" or ":", up to its first ".".
 void Base_Name(const char* invocation, String base);

@@ -21,6 +21,16 @@ char* Last_Separator(char* path) {
 
 bool Is_Dash(const char* name) { return strcmp(name, "-") == 0; }
 
+// Creates the directories that lead to the file named by `path`.
+void New_Directories_Of(char* path) {
+    if (char* separator = Last_Separator(path)) {
+        const char found = *separator;
+        *separator = '\0';
+        New_Directory(path);
+        *separator = found;
+    }
+}
+
 }  // namespace
 
 void New_Directory(const char* Name) {
@@ -53,12 +63,7 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
     // file that cannot be created.
     if (strlen(Name) <= Max_Path) {
         strcpy(path, Name);
-        if (char* separator = Last_Separator(path)) {
-            const char found = *separator;
-            *separator = '\0';
-            New_Directory(path);
-            *separator = found;
-        }
+        New_Directories_Of(path);
         file = fopen(path, Mode);
         if (file) return file;
         failure = errno;
@@ -79,6 +84,10 @@ bool Output_Is_Input(const RunState& run) {
 
 }  // namespace
 
+bool Text_Output(const RunState& run) {
+    return run.Ascii && !(run.ESRIout && !Is_Dash(run.OutName) && ESRI_Float_Name(run.OutName));
+}
+
 void Open_Output(RunState& run) {
     if (Is_Dash(run.OutName)) {
         run.OutFile = run.StdOut;
@@ -90,7 +99,13 @@ void Open_Output(RunState& run) {
         End_Run(run, -1);
     }
     if (run.ESRIout && ESRI_Float_Name(run.OutName)) {
-        // The pair is created when its header is written.
+        // The pair is created when its header is written. Its header lies in
+        // the data file's folder or in one that leads to it.
+        if (strlen(run.OutName) <= Max_Path) {
+            String path;
+            strcpy(path, run.OutName);
+            New_Directories_Of(path);
+        }
         run.Ascii = 0;
         return;
     }

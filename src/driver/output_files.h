@@ -14,6 +14,10 @@ void New_Directory(const char* Name);
 // "%s could not be created (%1d)" with Line and ends the run with status -1.
 FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line);
 
+// The output is written as text: ASCII asked for, and not an ESRI output
+// whose extension makes it a Float pair.
+bool Text_Output(const RunState& run);
+
 // Takes standard output or creates the output file (run step 8); may clear
 // Ascii for an ESRI output whose extension begins with "fl".
 void Open_Output(RunState& run);

@@ -151,6 +151,8 @@ void Run_Stages(RunState& run, int argc, char** argv) {
     if (!run.Global()) Grid_Window(run);
 
     Settle_ShortOut(run);
+    // A 16-bit cell has no NaN: "-y nan" asks for float or text output.
+    if (run.Oundef != run.Oundef && run.ShortOut && !Text_Output(run)) Bad_Command_Line(run);
     Open_Output(run);
     Settle_Output_Defaults(run);
     Pixel_Dataset_Correction(run);

@@ -19,8 +19,12 @@ void Write_ESRI_Header(const RunState& run, FILE* out) {
     fprintf(out, "%s %s\n", ESRI_Keywords[nodata_value], run.NaN_str);
     // Only the header file of a Float pair describes raw data, which this
     // converter always writes big-endian.
-    if (run.OutName2[0] != '\0')
+    if (run.OutName2[0] != '\0') {
         fprintf(out, "%s    %s\n", ESRI_Keywords[byteorder], ESRI_Keywords[msbfirst]);
+        // A reader assumes 4-byte floats unless told otherwise; 2-byte cells
+        // read as anything else come out wrong, not refused.
+        if (run.ShortOut) fprintf(out, "NBITS 16\nPIXELTYPE SIGNEDINT\n");
+    }
 }
 
 bool ESRI_Float_Name(const char* name) {

@@ -59,24 +59,23 @@ void Write_VTK_Header(const RunState& run, FILE* out) {
     fprintf(out, "%s %s\n", Keywords[DATASET], Keywords[STRUCTURED_POINTS]);
     fprintf(out, "%s %1d %1d 1\n", Keywords[DIMENSIONS], columns, rows);
 
-    // A single point has no spacing to tell.
-    if (run.Right != run.Left || run.Last != run.First) {
-        double dx, dy;
-        if (run.UTM) {
-            dx = 1 / run.Resolution_X;
-            dy = 1 / run.Resolution_Y;
-        } else {
-            // Resolution_I is rounded to whole cells per degree once the
-            // spacing snapped; a row resolution of the input that differs from
-            // it in magnitude is the true one and wins.
-            dx = 1 / run.Resolution_J;
-            const bool own_rows = run.Resolution_Y != 0 &&
-                                  std::fabs(run.Resolution_Y) != std::fabs(run.Resolution_I);
-            dy = 1 / (own_rows ? run.Resolution_Y : run.Resolution_I);
-        }
-        if (run.UpperOut) dy = -dy;
-        fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[SPACING], dx, dy);
+    // Written for a single point too: readers take a missing spacing as 1,
+    // and the cell size is part of the grid even where one cell is left.
+    double dx, dy;
+    if (run.UTM) {
+        dx = 1 / run.Resolution_X;
+        dy = 1 / run.Resolution_Y;
+    } else {
+        // Resolution_I is rounded to whole cells per degree once the
+        // spacing snapped; a row resolution of the input that differs from
+        // it in magnitude is the true one and wins.
+        dx = 1 / run.Resolution_J;
+        const bool own_rows = run.Resolution_Y != 0 &&
+                              std::fabs(run.Resolution_Y) != std::fabs(run.Resolution_I);
+        dy = 1 / (own_rows ? run.Resolution_Y : run.Resolution_I);
     }
+    if (run.UpperOut) dy = -dy;
+    fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[SPACING], dx, dy);
 
     fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[ORIGIN], run.Origo_X, run.Origo_Y);
     // Counted in 64 bits: a large metric window can hold more points than an

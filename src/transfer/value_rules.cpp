@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "geometry/ftoi.h"
@@ -204,6 +207,34 @@ void Set_Nan_Text(RunState& run) {
     run.NaN_str = run.NaN_Text;
 }
 
+// The value an undefined cell of the output holds: a 2-byte cell keeps the
+// low 16 bits of the truncated value.
+float Held_Undefined(const RunState& run) {
+    if (run.ShortOut && !run.Ascii) return static_cast<float>(Low16(trunc32(run.Oundef)));
+    return run.Oundef;
+}
+
+// The nodata text of an ESRI output must name the value the undefined cells
+// hold, read as a double as well as a float: a text beyond the float range
+// (the lowest float printed to 8 digits, say) matches no cell for a reader
+// that compares doubles. Such a text, and one naming another value, gives
+// way to the held value's exact digits.
+void Settle_Nodata_Text(RunState& run) {
+    const float held = Held_Undefined(run);
+    if (held != held) {
+        run.NaN_str = "nan";
+        return;
+    }
+    char* end = nullptr;
+    const double read = std::strtod(run.NaN_str, &end);
+    while (end != run.NaN_str && isspace(static_cast<unsigned char>(*end))) ++end;
+    const bool exact = end != run.NaN_str && *end == '\0' && std::fabs(read) <= FLT_MAX &&
+                       static_cast<float>(read) == held;
+    if (exact) return;
+    std::snprintf(run.NaN_Text, sizeof run.NaN_Text, "%1.17g", static_cast<double>(held));
+    run.NaN_str = run.NaN_Text;
+}
+
 }  // namespace
 
 CellType Input_Cell_Type(const RunState& run) {
@@ -274,6 +305,7 @@ void Settle_Output_Defaults(RunState& run) {
             if (h.Number_Type <= 0) run.Fundef[0] = std::bit_cast<float>(h.Empty_Grid_Cell_Value);
         }
     }
+    if (run.ESRIout) Settle_Nodata_Text(run);
     run.UpperOut = 1;
 }
 
