@@ -176,8 +176,8 @@ void Assign_Value(RunState& run, char letter, float value) {
 // value reads as a number with it), so such a word never worked as options.
 // "/o" and a file in the root folder, "/grid.asc", stay option words.
 bool Is_Option_Word(const char* word) {
-    if (word[1] == '\0') return false;
-    return word[0] == '-' || (word[0] == '/' && !std::strchr(word + 1, '/'));
+    if ((word[0] != '-' && word[0] != '/') || word[1] == '\0') return false;
+    return word[0] == '-' || !std::strchr(word + 1, '/');
 }
 
 // Handles the letters of one option word; returns the index of the last word
