@@ -119,7 +119,9 @@ void Error_Report(RunState& run) {
 // A buffered write may fail only when it is flushed: the output is not done
 // before its last byte has left.
 void Flush_Output(RunState& run) {
-    if (run.OutFile && fflush(run.OutFile) != 0)
+    // A write that failed earlier leaves its mark on the stream even when
+    // nothing is left to flush.
+    if (run.OutFile && (fflush(run.OutFile) != 0 || ferror(run.OutFile)))
         Set_Error(run, run.Ascii ? Lost_Text_Output : run.ShortOut ? Lost_Short_Output : Lost_Float_Output);
 }
 
