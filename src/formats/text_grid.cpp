@@ -172,6 +172,11 @@ void Scan_Line(Text_Cell kind, Block_Writer& out) {
                 Get_.Pos = p;
                 return;
             }
+            if (Get_Overflow() && p == Get_LineLen() + 1) {
+                // A piece of nothing but blanks: the line goes on in the next.
+                if (!Get_Line()) return;
+                break;
+            }
             const int end = Plain_Number(image, p, kind, out);
             if (end < 0) {
                 Get_.Pos = p;

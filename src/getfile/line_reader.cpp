@@ -97,13 +97,14 @@ bool Read_File_Text(int have) {
         }
     }
     int len = n - 1;
-    if (len <= Piece - 2) {
-        // A line that begins with a NUL byte has nothing before its line end.
-        if (len < 0 || img[len] != '\n') img[++len] = '\n';
-        if (len > 0 && img[len - 1] == '\r') {
-            img[len - 1] = '\n';
-            --len;
-        }
+    // Short of a full piece the line has ended, with or without its LF; a
+    // line that begins with a NUL byte has nothing before its line end.
+    if (len <= Piece - 2 && (len < 0 || img[len] != '\n')) img[++len] = '\n';
+    // A CR before the LF belongs to the line end, also when the two fill the
+    // image to its last character.
+    if (len > 0 && img[len] == '\n' && img[len - 1] == '\r') {
+        img[len - 1] = '\n';
+        --len;
     }
     if (g.Delim != '\t') Blank_Tabs(img, img + len + 1);
     g.Len = len;
