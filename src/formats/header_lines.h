@@ -5,8 +5,9 @@
 
 #include "extract.h"
 
-// Nothing more on the line: it is used up, blank from here, or a comment.
-inline bool Line_Done() { return Get_More() == '\0'; }
+// Nothing more on the line: it is used up, blank from here, or a comment,
+// up to its real end however long it is; the rest of it is used up.
+inline bool Line_Done() { return Get_Done() != 0; }
 
 // The next identifier is the entry `wanted` of `table`.
 inline bool Symbol_Is(const char* const* table, int wanted) {

@@ -12,6 +12,8 @@
 
 char* Get_Ascii_Line(RunState& run, int AllowEmpty) {
     char* line = AllowEmpty ? Get_Entry() : Get_Line();
+    // An overlong header line is read from its first item on, in one image.
+    if (line) Get_Front();
     if (line && run.Debug) fprintf(run.Debug, "%s\n", line);
     return line;
 }
