@@ -102,6 +102,7 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("two dimensions", keys_with("2 2 1", "2 2"), 1241),
         vtk("zero dimension", keys_with("2 2 1", "0 2 1"), 1241),
         vtk("huge dimensions", keys_with("2 2 1", "2000000000 2000000000 1"), 1241),
+        vtk("dimensions past 64 bits", keys_with("2 2 1", "3 2147483647 2147483647"), 1241),
         vtk("no dimensions", keys_with("DIMENSIONS 2 2 1\n", ""), 1241),
         vtk("spacing not a number", keys_with("SPACING 1 1", "SPACING 1 x"), 1248),
         vtk("zero spacing", keys_with("SPACING 1 1", "SPACING 0 0"), 1248),
