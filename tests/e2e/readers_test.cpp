@@ -289,10 +289,10 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
                            "lookup_table default\n1 2\n3 4\n"}},
          {}, {"DIMENSIONS 2 2 1", "SPACING 0.008333333333 0.008333333333 0", "ORIGIN 10.00416667 0.004166666667 0"},
          {1, 2, 3, 4}},
-        {"VTK: metric lattice of shorts", "depthgrid",
+        {"VTK: metric lattice of shorts, negative ones too", "depthgrid",
          {{"in.vtk", vtk + "DIMENSIONS 3 2 1\nSPACING 1000 1000 0\nORIGIN 500000 6100000 0\nSCALARS scalars short\n"
-               "LOOKUP_TABLE default\n1 2 3\n4 5 40000\n"}},
-         {}, {"DIMENSIONS 3 2 1", "SPACING 1000 1000 0", "ORIGIN 500000 6100000 0"}, {1, 2, 3, 4, 5, -25536}},
+               "LOOKUP_TABLE default\n1 -2 3\n-4 5 40000\n"}},
+         {}, {"DIMENSIONS 3 2 1", "SPACING 1000 1000 0", "ORIGIN 500000 6100000 0"}, {1, -2, 3, -4, 5, -25536}},
         {"VTK: binary globe across the date line", "depthgrid", {{"globe.vtk", globe}}, {"-w", "170", "-e", "190"},
          {"DIMENSIONS 22 2 1", "SPACING 1 1 0", "ORIGIN 169.5 -0.5 0"}, across},
         {"ESRI: centre origin, no nodata line, so -9999 is undefined", "esri2vtk",
