@@ -97,11 +97,25 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
 
 namespace {
 
-// Opening the output would empty the input before it is read.
-bool Output_Is_Input(const RunState& run) {
+bool Same_File(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Opening `name` for output would empty a file that is being read: the input
+// the user named (standard input for "-"), or the data file of an ESRI Float
+// pair read as input. Files are compared by device and inode, so links and
+// other spellings of a name are found too; the input stream itself may
+// already be a temporary copy of a text input.
+bool Is_Input_File(const RunState& run, const char* name) {
     struct stat output, input;
-    return run.InpFile && stat(run.OutName, &output) == 0 && fstat(fileno(run.InpFile), &input) == 0 &&
-           output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+    if (stat(name, &output) != 0) return false;
+    if (Is_Dash(run.InpName) ? fstat(fileno(run.StdIn), &input) == 0 : stat(run.InpName, &input) == 0)
+        if (Same_File(input, output)) return true;
+    return run.InpName2[0] != '\0' && stat(run.InpName2, &input) == 0 && Same_File(input, output);
+}
+
+[[noreturn]] void Refuse_Input_As_Output(RunState& run, const char* name) {
+    fprintf(run.StdErr, "%s could not be created (%1d)\n", name, 1874);
+    fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
+    End_Run(run, -1);
 }
 
 }  // namespace
@@ -111,11 +125,7 @@ void Open_Output(RunState& run) {
         run.OutFile = run.StdOut;
         return;
     }
-    if (Output_Is_Input(run)) {
-        fprintf(run.StdErr, "%s could not be created (%1d)\n", run.OutName, 1874);
-        fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
-        End_Run(run, -1);
-    }
+    if (Is_Input_File(run, run.OutName)) Refuse_Input_As_Output(run, run.OutName);
     if (run.ESRIout && Float_Extension(run.OutName)) {
         // The pair is created when its header is written.
         run.Ascii = 0;
