@@ -100,7 +100,7 @@ namespace {
 bool Same_File(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Opening `name` for output would empty a file that is being read: the input
-// the user named (standard input for "-"), or the data file of an ESRI Float
+// the user named (standard input for "-"), or the other file of an ESRI Float
 // pair read as input. Files are compared by device and inode, so links and
 // other spellings of a name are found too; the input stream itself may
 // already be a temporary copy of a text input.
@@ -109,7 +109,12 @@ bool Is_Input_File(const RunState& run, const char* name) {
     if (stat(name, &output) != 0) return false;
     if (Is_Dash(run.InpName) ? fstat(fileno(run.StdIn), &input) == 0 : stat(run.InpName, &input) == 0)
         if (Same_File(input, output)) return true;
-    return run.InpName2[0] != '\0' && stat(run.InpName2, &input) == 0 && Same_File(input, output);
+    if (run.InpName2[0] == '\0') return false;
+    // A pair read as input: InpName2 is its data file; the header lies beside
+    // the name given (which is the header itself when that was named).
+    const std::string header = Header_Name(run.InpName);
+    return (stat(run.InpName2, &input) == 0 && Same_File(input, output)) ||
+           (stat(header.c_str(), &input) == 0 && Same_File(input, output));
 }
 
 [[noreturn]] void Refuse_Input_As_Output(RunState& run, const char* name) {
@@ -125,7 +130,13 @@ void Open_Output(RunState& run) {
         run.OutFile = run.StdOut;
         return;
     }
+    const bool pair = run.ESRIout && (!run.Ascii || Float_Extension(run.OutName));
     if (Is_Input_File(run, run.OutName)) Refuse_Input_As_Output(run, run.OutName);
+    // Both files of a Float pair are checked before either is created.
+    if (pair) {
+        const std::string header = Header_Name(run.OutName);
+        if (Is_Input_File(run, header.c_str())) Refuse_Input_As_Output(run, header.c_str());
+    }
     if (run.ESRIout && Float_Extension(run.OutName)) {
         // The pair is created when its header is written.
         run.Ascii = 0;

@@ -39,6 +39,9 @@ TEST(SameFile, AnOutputThatIsAnInputOrItsCompanionIsRefused) {
         {"KMS2002 onto another spelling", {"kms2vtk", "a.kms", "./a.kms"}, "./a.kms"},
         {"ESRI Float header named, onto itself", {"esri2vtk", "-r", "h.hdr", "h.hdr"}, "h.hdr"},
         {"ESRI Float header named, onto its data file", {"esri2vtk", "h.hdr", "h.flt"}, "h.flt"},
+        {"pair header onto the input's header", {"esri2flt", "-w", "10.5", "-e", "11", "p.flt", "p.x"}, "p.hdr"},
+        {"pair data file onto the input's header", {"esri2flt", "p.flt", "p.hdr"}, "p.hdr"},
+        {"pair header onto a VTK input", {"vtk2flt", "g.hdr", "g.flt"}, "g.hdr"},
     };
     for (const auto& c : cases) {
         Scratch_Dir dir;
