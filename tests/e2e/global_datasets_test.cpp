@@ -2,6 +2,7 @@
 // expectation is worked out from the dataset layouts and the value rules.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
 
 #include "support/capture.h"
@@ -103,6 +104,60 @@ TEST_F(Gebco_Window, EveryValueNamedWithXIsUndefined) {
     Process_Result four = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-147"});
     ASSERT_EQ(four.status, 0) << four.err;
     EXPECT_EQ(Output(), text) << "the fourth value counts as well";
+}
+
+// -y nan: a quiet NaN in float cells, "nan" as text and as the ESRI nodata
+// value; 2-byte cells cannot hold it. The undefined cell is the second of
+// the second row from the north. ESRI Float with -i declares its 2-byte cells.
+TEST_F(Gebco_Window, NanMarksUndefinedCellsOfFloatAndTextOutputs) {
+    const std::string head = "ncols        4\nnrows        4\nxllcenter    0\nyllcenter    50\n"
+                             "cellsize     0.01666666667\nnodata_value ";
+    const std::string rows = " 150 149 148 147\n50 nan 48 47\n-50 -51 -52 -53\n-150 -151 -152 -153\n";
+    const std::string pair = "byteorder    msbfirst\n";
+    const uint32_t quiet = 0x7FC00000;
+    const struct {
+        std::string program, option, out, hdr;  // hdr: the ESRI Float header
+        size_t cell;                             // of the undefined cell among the binary cells
+    } cases[] = {
+        {"gebco2vtk", "-y", "", "", 9},  // VTK rows go from the south
+        {"gebco2flt", "-y", "", head + "nan\n" + pair, 5},
+        {"gebco2esri", "-y", head + "nan\n" + rows, "", 0},
+        {"gebco2esri", "-iy", head + "nan\n" + rows, "", 0},
+        {"gebco2flt", "-i", "", head + "-32768\n" + pair + "NBITS 16\nPIXELTYPE SIGNEDINT\n", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + c.option);
+        std::vector<std::string> args = {c.option};
+        if (c.option.back() == 'y') args.push_back("nan");
+        Process_Result result = Run(c.program, args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        if (!c.out.empty()) {
+            EXPECT_EQ(Output(), c.out);
+            continue;
+        }
+        std::string data = c.program == "gebco2vtk" ? Split_Vtk(Output()).data : Output();
+        if (!c.hdr.empty()) {
+            EXPECT_EQ(Read_File(dir / "out.hdr"), c.hdr);
+        }
+        if (c.option == "-i") {
+            EXPECT_EQ(Big_Shorts(data)[c.cell], -32768);
+            continue;
+        }
+        ASSERT_EQ(data.size(), 64u);
+        EXPECT_EQ(std::bit_cast<uint32_t>(Big_Floats(data)[c.cell]), quiet);
+    }
+    // Text outputs only differ in their marker.
+    ASSERT_EQ(Run("gebco2vtk", {"-a", "-y", "nan"}).status, 0);
+    EXPECT_NE(Output().find("\n-50 -51 -52 -53\n50 nan 48 47\n"), std::string::npos) << Output();
+
+    for (const char* program : {"gebco2flt", "gebco2vtk", "gebco2grd98"}) {
+        std::filesystem::remove(dir / "out");
+        Process_Result result = Run(program, {"-i", "-y", "nan"});
+        EXPECT_EQ(result.status, 1) << program;
+        EXPECT_EQ(result.err.rfind("Usage: ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.find("could not"), std::string::npos) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out")) << program;
+    }
 }
 
 TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {
@@ -285,7 +340,52 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     EXPECT_EQ(Read_File(dir / "in.bin").size(), 612u) << "the input is left whole";
 
     EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
-    EXPECT_EQ(Run_Program("gebco2vtk", {"-h"}).status, 0);
+    const Process_Result help = Run_Program("gebco2vtk", {"-h"});
+    EXPECT_EQ(help.status, 0);
+    const Process_Result long_help = Run_Program("gebco2vtk", {"--help"});
+    EXPECT_EQ(long_help.status, 0);
+    EXPECT_EQ(long_help.out, help.out);
+    const Process_Result version = Run_Program("gebco2vtk", {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "depthgrid " DEPTHGRID_VERSION "\n");
+    EXPECT_EQ(Run_Program("gebco2vtk", {"--", "in.bin", "out.vtk"}, In(dir)).status, 1);
+}
+
+// Absolute paths, started from an unrelated folder: files and folders that
+// exist and that do not.
+TEST(Process, AbsolutePathsForInputAndOutput) {
+    Scratch_Dir dir, elsewhere;
+    const std::string grid = dir / "grid.asc";
+    Write_File(grid, "ncols 2\nnrows 2\nxllcenter 0\nyllcenter 0\ncellsize 1\n1 2\n3 4\n");
+    Write_File(dir / "old.vtk", "to be replaced");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err, written;
+    } cases[] = {
+        {{grid, dir / "new.vtk"}, 0, "", dir / "new.vtk"},
+        {{grid, dir / "old.vtk"}, 0, "", dir / "old.vtk"},
+        {{grid, dir / "made/on/the/way.vtk"}, 0, "", dir / "made/on/the/way.vtk"},
+        {{"/o", grid, "-w", "0", dir / "out.grd"}, 0, "", dir / "out.grd"},
+        {{dir / "none.asc", dir / "out.vtk"}, 1, dir / "none.asc could not be opened\n", ""},
+        {{dir.path().string() + "/", dir / "out.vtk"}, 1, dir.path().string() + "/ could not be opened\n", ""},
+        {{grid, dir.path().string()}, 255,
+         dir.path().string() + " could not be created (1874)\nError message: Is a directory\n", ""},
+    };
+    for (const auto& c : cases) {
+        Process_Result result = Run_Program("esri2vtk", c.args, In(elsewhere));
+        EXPECT_EQ(result.status, c.status) << c.args[1];
+        EXPECT_EQ(result.err, c.err) << c.args[1];
+        if (c.written.empty()) continue;
+        const std::string out = Read_File(c.written);
+        if (c.args[0] == "/o") {
+            EXPECT_EQ(Big_Word(out, 0), 1000000001) << "/o chose GRD98 output";
+            EXPECT_EQ(out.size(), 128u + 4 * 4);
+        } else {
+            EXPECT_EQ(Split_Vtk(out).header[4], "DIMENSIONS 2 2 1") << c.written;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path())) << "no path was taken as relative";
 }
 
 TEST(Process, FullDiskIsAFailureNotASuccess) {
