@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
+#include "formats/companion.h"
 #include "formats/esri_writer.h"
 #include "formats/vtk_writer.h"
 
@@ -75,11 +77,30 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
 
 namespace {
 
-// Opening the output would empty the input before it is read.
-bool Output_Is_Input(const RunState& run) {
+bool Same_File(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Opening `name` for output would empty a file that is being read: the input
+// the user named (standard input for "-"), or the other file of an ESRI Float
+// pair read as input. Files are compared by device and inode, so links and
+// other spellings of a name are found too; the input stream itself may
+// already be a temporary copy of a text input.
+bool Is_Input_File(const RunState& run, const char* name) {
     struct stat output, input;
-    return run.InpFile && stat(run.OutName, &output) == 0 && fstat(fileno(run.InpFile), &input) == 0 &&
-           output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+    if (stat(name, &output) != 0) return false;
+    if (Is_Dash(run.InpName) ? fstat(fileno(run.StdIn), &input) == 0 : stat(run.InpName, &input) == 0)
+        if (Same_File(input, output)) return true;
+    if (run.InpName2[0] == '\0') return false;
+    // A pair read as input: InpName2 is its data file; the header lies beside
+    // the name given (which is the header itself when that was named).
+    const std::string header = Companion_Name(run.InpName, ".HDR", ".hdr");
+    return (stat(run.InpName2, &input) == 0 && Same_File(input, output)) ||
+           (stat(header.c_str(), &input) == 0 && Same_File(input, output));
+}
+
+[[noreturn]] void Refuse_Input_As_Output(RunState& run, const char* name) {
+    fprintf(run.StdErr, "%s could not be created (%1d)\n", name, 1874);
+    fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
+    End_Run(run, -1);
 }
 
 }  // namespace
@@ -93,10 +114,12 @@ void Open_Output(RunState& run) {
         run.OutFile = run.StdOut;
         return;
     }
-    if (Output_Is_Input(run)) {
-        fprintf(run.StdErr, "%s could not be created (%1d)\n", run.OutName, 1874);
-        fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
-        End_Run(run, -1);
+    const bool pair = run.ESRIout && (!run.Ascii || ESRI_Float_Name(run.OutName));
+    if (Is_Input_File(run, run.OutName)) Refuse_Input_As_Output(run, run.OutName);
+    // Both files of a Float pair are checked before either is created.
+    if (pair) {
+        const std::string header = Companion_Name(run.OutName, ".HDR", ".hdr");
+        if (Is_Input_File(run, header.c_str())) Refuse_Input_As_Output(run, header.c_str());
     }
     if (run.ESRIout && ESRI_Float_Name(run.OutName)) {
         // The pair is created when its header is written. Its header lies in

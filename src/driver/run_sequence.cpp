@@ -181,12 +181,13 @@ void Run_Stages(RunState& run, int argc, char** argv) {
 }
 
 // Closes a stream the run opened; the standard streams are only flushed.
-// Returns false when buffered data could not be written.
+// Returns false when data could not be written, now or by an earlier write.
 bool Close(RunState& run, FILE*& file) {
     if (!file) return true;
+    const bool failed_before = ferror(file) != 0;
     bool ok = Is_Standard(run, file) ? fflush(file) == 0 : fclose(file) == 0;
     file = nullptr;
-    return ok;
+    return ok && !failed_before;
 }
 
 }  // namespace
@@ -204,13 +205,15 @@ int Run_Converter(RunState& run, int argc, char** argv) {
         fprintf(run.StdErr, "%s: %s\n", run.Invocation, failure.what());
         run.ExitStatus = 1;
     }
-    Close(run, run.Debug);
+    // A listing asked for with -# is output as well: losing it is a failure.
+    const bool listed = Close(run, run.Debug);
     Close(run, run.Values);
     const bool written = Close(run, run.OutFile);
     Close(run, run.InpFile);
-    if (!written && run.ExitStatus == 0) {
-        fprintf(run.StdErr, "%s could not be written\n", run.OutName);
-        run.ExitStatus = 1;
+    if (run.ExitStatus == 0) {
+        if (!written) fprintf(run.StdErr, "%s could not be written\n", run.OutName);
+        if (!listed) fprintf(run.StdErr, "Listing (-#) could not be written\n");
+        if (!written || !listed) run.ExitStatus = 1;
     }
     return run.ExitStatus;
 }

@@ -15,8 +15,14 @@ int32_t Trunc16(double value) {
 }
 
 // Degrees, minutes and seconds of an angle, minutes and seconds counted
-// upward from the degrees (-9.5 is -10 degrees 30 minutes).
-void Corner(double angle, int32_t& degrees, int32_t& minutes, int32_t& seconds) {
+// upward from the degrees (-9.5 is -10 degrees 30 minutes). A corner whose
+// degrees do not fit the header's 32-bit word cannot be written: the run ends.
+void Corner(RunState& run, double angle, int32_t& degrees, int32_t& minutes, int32_t& seconds) {
+    if (!(angle > -2147483648.0 && angle < 2147483648.0)) {
+        std::fprintf(run.StdErr, "%s could not be written: corner %1.10g out of the GRD98 degree range\n",
+                     run.OutName, angle);
+        End_Run(run, 1);
+    }
     degrees = trunc32(angle);
     minutes = trunc32((angle - degrees) * 60);
     seconds = ftoi(((angle - degrees) - minutes / 60.0) * 3600);
@@ -45,12 +51,12 @@ void Write_GRD98_Header(RunState& run) {
 
     h.Latitude_Cell_Size = ftoi(3600 / ri);
     if (run.Pixel) run.Origo_Y += 0.5 / ri;
-    Corner(run.Origo_Y, h.Latitude_Degrees, h.Latitude_Minutes, h.Latitude_Seconds);
+    Corner(run, run.Origo_Y, h.Latitude_Degrees, h.Latitude_Minutes, h.Latitude_Seconds);
 
     h.Longitude_Cell_Size = ftoi(3600 / rj);
     if (run.Pixel) run.Origo_X -= 0.5 / rj;
     h.Latitude_Number_of_Cells = run.Last - run.First + 1;
-    Corner(run.Origo_X, h.Longitude_Degrees, h.Longitude_Minutes, h.Longitude_Seconds);
+    Corner(run, run.Origo_X, h.Longitude_Degrees, h.Longitude_Minutes, h.Longitude_Seconds);
     h.Longitude_Number_of_Cells = run.Right - run.Left + 1;
 
     // Value range, in tenths where that fits 16 bits or the data are floats.

@@ -12,7 +12,8 @@
 // Fills GRD98_Out_Header from the window, the origin and the range collected
 // by the check pass, lists it on Debug and writes it big-endian at the start
 // of run.OutFile. May set ShortOut again and change Oundef to the empty-cell
-// marker. Does not touch Check.
+// marker. Does not touch Check. A corner beyond the 32-bit degree words
+// ends the run with status 1.
 void Write_GRD98_Header(RunState& run);
 
 // To be called after each pass of GRD98 output (no

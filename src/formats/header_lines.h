@@ -10,12 +10,15 @@
 // AllowEmpty, empty and comment lines are skipped. Null at the end.
 inline char* Get_Ascii_Line(RunState& run, int AllowEmpty) {
     char* line = AllowEmpty ? Get_Entry() : Get_Line();
+    // An overlong header line is read from its first item on, in one image.
+    if (line) Get_Front();
     if (line && run.Debug) fprintf(run.Debug, "%s\n", line);
     return line;
 }
 
-// Nothing more on the line: it is used up, blank from here, or a comment.
-inline bool Line_Done() { return Get_More() == '\0'; }
+// Nothing more on the line: it is used up, blank from here, or a comment,
+// up to its real end however long it is; the rest of it is used up.
+inline bool Line_Done() { return Get_Done() != 0; }
 
 // The next identifier is the entry `wanted` of `table`.
 inline bool Symbol_Is(const char* const* table, int wanted) {

@@ -94,6 +94,11 @@ void Scan_Line(CellType kind, Block_Writer& out) {
                 Get_SetPos(p);
                 return;
             }
+            if (Get_Overflow() && p == Get_LineLen() + 1) {
+                // A piece of nothing but blanks: the line goes on in the next.
+                if (!Get_Line()) return;
+                break;
+            }
             const int end = Plain_Number(image, p, kind, out);
             if (end < 0) {
                 Get_SetPos(p);

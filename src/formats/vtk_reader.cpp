@@ -147,7 +147,9 @@ public:
     bool Dimensions_Sound() const {
         const int x = run_.Dimensions_X, y = run_.Dimensions_Y, z = run_.Dimensions_Z;
         if (x < 1 || y < 1 || z < 1) return false;
-        return int64_t{x} * y <= Max_Grid_Cells && int64_t{x} * y * z <= Max_Grid_Cells;
+        // Each product is checked before the next could overflow.
+        const int64_t plane = int64_t{x} * y;
+        return plane <= Max_Grid_Cells && plane <= Max_Grid_Cells / z;
     }
 
     // Columns run from west to east; rows may run either way, but a zero

@@ -99,6 +99,19 @@ PSTR Get_Entry();
 // *Start lies within it.
 void Get_Rest(PINT Start);
 
+// Header lines are read with Get_Line as whole lines, however long. Get_Front
+// prepares an overlong one: pieces holding only blanks are passed, and the
+// line from its first item on is moved to the front of the image with the
+// rest of the physical line read behind it (Pos 0). Nothing changes for a
+// line that fits the image. Items are still cut only when the text from the
+// first item on is longer than a piece.
+void Get_Front();
+// True when nothing but blanks or a comment is left of the current line,
+// counting every piece of an overlong one; the pieces read for that are used
+// up, so that the next Get_Line reads the next physical line and a stream
+// stands right behind this line's end.
+unsigned char Get_Done();
+
 long Get_LineNo();        // physical lines delivered so far
 int Get_LinePos();        // scan position
 int Get_LineLen();        // Len

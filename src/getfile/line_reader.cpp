@@ -97,13 +97,14 @@ bool Read_File_Text(int have) {
         }
     }
     int len = n - 1;
-    if (len <= Piece - 2) {
-        // A line that begins with a NUL byte has nothing before its line end.
-        if (len < 0 || img[len] != '\n') img[++len] = '\n';
-        if (len > 0 && img[len - 1] == '\r') {
-            img[len - 1] = '\n';
-            --len;
-        }
+    // Short of a full piece the line has ended, with or without its LF; a
+    // line that begins with a NUL byte has nothing before its line end.
+    if (len <= Piece - 2 && (len < 0 || img[len] != '\n')) img[++len] = '\n';
+    // A CR before the LF belongs to the line end, also when the two fill the
+    // image to its last character.
+    if (len > 0 && img[len] == '\n' && img[len - 1] == '\r') {
+        img[len - 1] = '\n';
+        --len;
     }
     if (g.Delim != '\t') Blank_Tabs(img, img + len + 1);
     g.Len = len;
@@ -279,6 +280,27 @@ PSTR Get_Entry() {
     return line;
 }
 
+namespace {
+
+// Moves the piece from index s on to the front of the image and reads the
+// rest of the physical line behind it; the stream is never repositioned, so
+// pipes serve as well as files. The image must be a piece of an open source
+// with s inside it. False only when nothing was scanned yet.
+bool Move_To_Front(int s) {
+    Get_File& g = Get_;
+    const int size = g.Len + 1 - s;
+    std::memmove(g.Image, g.Image + s, static_cast<std::size_t>(size));
+    return Read_Line(size) != nullptr;
+}
+
+// The scan position stands on the Joint character that closes a piece.
+bool At_Piece_End() {
+    const Get_File& g = Get_;
+    return g.Overflow && g.Pos == g.Len + 1 && g.Image[g.Pos] == g.Joint;
+}
+
+}  // namespace
+
 void Get_Rest(PINT Start) {
     Get_File& g = Get_;
     if (Start == nullptr || !g.Overflow || !Is_Open(g)) return;
@@ -287,13 +309,36 @@ void Get_Rest(PINT Start) {
     const int size = g.Len + 1 - s;
     // An item as long as the whole piece could not be moved forward.
     if (size >= Piece) return;
-    // The characters scanned so far move to the front and the rest of the
-    // physical line is read behind them; the stream is never repositioned,
-    // so pipes serve as well as files.
-    std::memmove(g.Image, g.Image + s, static_cast<std::size_t>(size));
-    if (Read_Line(size) == nullptr) return;  // only when nothing was scanned yet
+    // The characters scanned so far move to the front.
+    if (!Move_To_Front(s)) return;
     g.Pos = size;
     *Start = 0;
+}
+
+void Get_Front() {
+    Get_File& g = Get_;
+    // Pieces of nothing but blanks stand before the first item.
+    while (At_Piece_End())
+        if (Get_Line() == nullptr) return;
+    // Deliver puts the scan position on the first item again.
+    if (g.Overflow && Is_Open(g) && g.Pos > 0 && At(g.Pos) != 0) Move_To_Front(g.Pos);
+}
+
+unsigned char Get_Done() {
+    Get_File& g = Get_;
+    for (;;) {
+        if (!g.Overflow) return At(g.Pos) == 0;
+        if (At(g.Pos) == 0) {
+            // A comment took the rest of the piece, and so of the line; the
+            // last piece read for it counts as used up as well.
+            Skip_Pieces();
+            Used_Up();
+            return 1;
+        }
+        if (!At_Piece_End()) return 0;
+        // Blanks up to the end of the piece: the line goes on in the next one.
+        if (Get_Line() == nullptr) return 1;
+    }
 }
 
 long Get_LineNo() { return Get_.Count; }

@@ -402,6 +402,17 @@ TEST(Process, FullDiskIsAFailureNotASuccess) {
     EXPECT_NE(ascii.err.find("Source line 2782,"), std::string::npos) << ascii.err;
 }
 
+// The -# listing on a full device is lost output: status 1 and a message.
+TEST(Process, AListingLostOnAFullDeviceIsAFailure) {
+    Scratch_Dir dir;
+    Write_File(dir / "in.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
+    const std::string program = (std::filesystem::absolute(DEPTHGRID_BIN_DIR) / "esri2vtk").string();
+    const int raw =
+        std::system(("cd '" + dir.path().string() + "' && '" + program + "' -# in.asc out.vtk >/dev/full 2>err").c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(Read_File(dir / "err"), "Listing (-#) could not be written\n");
+}
+
 TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
     Scratch_Dir dir;
     Sparse_Grid grid = Etopo2_Grid();

@@ -198,6 +198,22 @@ TEST_F(Grd98, DataAfterTheLastRowIsAnError) {
     EXPECT_EQ(byte.status, 0) << byte.err;
 }
 
+// Degrees beyond the header's 32-bit words: the corner cannot be written.
+TEST_F(Grd98, ACornerBeyondTheDegreeWordsIsRefused) {
+    // Upper-left cell centre 1000 m above the lower one, its corner half a cell further.
+    Write_File(dir / "in.asc", "ncols 2\nnrows 2\nxllcenter 0\nyllcenter -3000000000\ncellsize 1000\n1 2\n3 4\n");
+    Process_Result metric = Run("esri2grd98", {"in.asc", "out.grd"});
+    EXPECT_EQ(metric.status, 1);
+    EXPECT_EQ(metric.err, "out.grd could not be written: corner -2999998500 out of the GRD98 degree range\n");
+
+    GRD98_Header h = Header();
+    h.Longitude_Degrees = INT32_MIN;  // the outer corner lies half a cell further west
+    Input(h, Cells());
+    Process_Result huge = Run("depthgrid", {"-do", "in.grd", "out.grd"});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.err, "out.grd could not be written: corner -2147483648 out of the GRD98 degree range\n");
+}
+
 TEST_F(Grd98, GlobalDatasetToGrd98HasAnExactCorner) {
     Sparse_Grid grid = Etopo2_Grid();  // a 2 x 2 window at 0°E 50°N
     grid.Set(1200, 5400, -300);

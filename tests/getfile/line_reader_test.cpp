@@ -22,7 +22,8 @@ TEST_F(Reader, LinesAreDeliveredAndCounted) {
         {"\0abc\nz"s, true, {"", "z"}},           {"\x1A x\ta\n\0"s, true, {"\x1A x\ta", ""}, '\t'},  // no EOF char
         {"one\n\x1A two\nthree", true, {"one"}},  {"one\n\x1A two", false, {"one", "  two"}},
         {"first\n" + longer + "\nnext\n", true, pieces},  {"first\n" + longer + "\nnext\n", false, pieces},
-        {body + "\r\n" + body + "\rZ tail\n", true, {body, body + "Z~", " tail"}}};
+        {body + "\r\n" + body + "\rZ tail\n", true, {body, body + "Z~", " tail"}},
+        {body.substr(1) + "\r\nz\r\n", true, {body.substr(1), "z"}}};  // CR LF fill the image
     for (const auto& c : cases) {
         Open(c.text, c.as_file);
         Get_Delimiter(c.delim);
