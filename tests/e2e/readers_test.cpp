@@ -81,6 +81,11 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
     auto pair = [](const char* what, Files files, std::string err) {
         return Run_Case{what, "esri2vtk", files, {}, "out.vtk", err, 1};
     };
+    // An EHdr pair of 2 x 2 floats with `lines` added to its header.
+    auto ehdr = [&](const char* what, std::string lines, int code, std::string before = "") {
+        const std::string header = "NCOLS 2\nNROWS 2\nULXMAP 0.5\nULYMAP 1.5\nXDIM 1\nYDIM 1\n" + lines;
+        return pair(what, {{"g.bil", floats}, {"g.hdr", header}}, before + Grid_Report("ESRI Ascii", "g.bil", code));
+    };
     // Stored from the top, the lower row starts at byte 8 of the values: its second cell is the one missing.
     auto short_of = [](const char* file, size_t from, size_t to) {
         return Format("File read/write error, Source line 2230, File %s, Location %zu -> %zu\n", file, from, to) +
@@ -98,7 +103,7 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("dataset line without dataset", head.substr(0, head.rfind("STRUCTURED_POINTS")) + "\n", 1221),
         vtk("refused dataset", "# vtk DataFile Version 3.0\nt\nASCII\nDATASET POLYDATA\n", 1312,
             "DATASET POLYDATA not allowed, "),
-        vtk("empty line among keywords", head + "\n" + Vtk_Keys + data, 1232),
+        vtk("comment line among keywords", head + "/* note */\n" + Vtk_Keys + data, 1232),
         vtk("two dimensions", keys_with("2 2 1", "2 2"), 1241),
         vtk("zero dimension", keys_with("2 2 1", "0 2 1"), 1241),
         vtk("huge dimensions", keys_with("2 2 1", "2000000000 2000000000 1"), 1241),
@@ -109,14 +114,15 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("origin of two numbers", keys_with("ORIGIN 0 0 0", "ORIGIN 0 0"), 1267),
         vtk("cell data count", head + "CELL_DATA many\n" + Vtk_Keys + data, 1276),
         vtk("point data count", keys_with("POINT_DATA 4", "POINT_DATA 4 4"), 1280),
-        vtk("scalars named otherwise", keys_with("scalars float", "elevation float"), 1289),
-        vtk("scalars of doubles", keys_with("scalars float", "scalars double"), 1289),
+        vtk("scalars without a name", keys_with("scalars float", "float"), 1289),
+        vtk("scalars of ints", keys_with("scalars float", "scalars int"), 1289),
         vtk("scalars of three components", keys_with("scalars float", "scalars float 3"), 1297),
-        vtk("lookup table not default", keys_with("TABLE default", "TABLE mine"), 1302),
+        vtk("lookup table with its size", keys_with("TABLE default", "TABLE mine 4"), 1302),
+        vtk("field of strings", head + "FIELD f 1\nnames 1 1 string\nx\n" + Vtk_Keys + data, 1305),
         vtk("aspect ratio", keys_with("SPACING", "ASPECT_RATIO"), 1305),
         vtk("cells not square", keys_with("SPACING 1 1", "SPACING 0.5 0.25"), 1326),
         vtk("word among the values", keyed + "1 2 abc 4\n", 1348, "Line 11:\n1 2 abc 4\n"),
-        vtk("nan among the values", keyed + "1 nan 3 4\n", 1348, "Line 11:\n1 nan 3 4\n"),
+        vtk("nan run on among the values", keyed + "1 nanx 3 4\n", 1348, "Line 11:\n1 nanx 3 4\n"),
         {"metric cells not square", "vtk2esri", {{"in.vtk", keys_with("SPACING 1 1", "SPACING 2 1")}}, {}, "out.asc",
          square + "No utputfile (out.asc) generated\n", 1},
         {"metric grid to GRD98", "vtk2grd98", {{"in.vtk", keys_with("SPACING 1 1", "SPACING 1000 1000")}}, {}, "out.grd",
@@ -130,11 +136,30 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         esri("cell size negative", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize -1\n1 2\n3 4\n", 1510),
         esri("no columns", "ncols 0\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n", 1480),
         esri("nodata not a number", head5 + "NODATA_value none\n1 2\n3 4\n", 1524),
-        esri("keyword in place of nodata", head5 + "ncols 2\n1 2\n3 4\n", 1524),
+        esri("keyword given twice", head5 + "ncols 2\n1 2\n3 4\n", 1450, "Line 6 repeats a keyword:\nncols 2\n"),
+        esri("cell size and dx", "dx 1\n" + head5, 1450, "Line 6 repeats a keyword:\ncellsize 1\n"),
+        esri("lines in any order, cell size missing", "nrows 2\nncols 2\n\nyllcorner 0\nxllcorner 0\n1 2\n3 4\n", 1510),
+        esri("byte order in a text grid", hdr + "byteorder lsbfirst\n1 2\n3 4\n", 1640, "Line 7:\nbyteorder lsbfirst\n"),
         esri("word among the values", hdr + "1 2\nx 4\n", 1640, "Line 8:\nx 4\n"),
         pair("nothing after cellsize in a text grid", {{"in.asc", head5}}, "in.flt could not be opened\n"),
-        pair("Float header ends after cellsize", {{"g.flt", floats}, {"g.hdr", head5}},
-             Grid_Report("ESRI Ascii", "g.flt", 1515)),
+        ehdr("unsigned 2-byte cells", "NBITS 16\nPIXELTYPE UNSIGNEDINT\n", 1545,
+             "16-bit unsigned integer cells not supported\n"),
+        ehdr("8-bit cells, unsigned without a PIXELTYPE", "NBITS 8\n", 1545, "8-bit unsigned integer cells not supported\n"),
+        ehdr("doubles", "PIXELTYPE FLOAT\nNBITS 64\n", 1545, "64-bit float cells not supported\n"),
+        ehdr("an unknown pixel type", "PIXELTYPE COMPLEX\n", 1545, "PIXELTYPE COMPLEX not supported\n"),
+        ehdr("three bands", "NBANDS 3\n", 1545, "3 bands not supported: one band only\n"),
+        ehdr("band rows shorter than a row", "BANDROWBYTES 4\n", 1550, "BANDROWBYTES 4 is less than a row of 8 bytes\n"),
+        ehdr("total rows shorter than band rows", "BANDROWBYTES 12\nTOTALROWBYTES 8\n", 1550,
+             "TOTALROWBYTES 8 is less than a row of 12 bytes\n"),
+        ehdr("negative skip", "SKIPBYTES -4\n", 1550),
+        ehdr("data short of the skipped bytes", "SKIPBYTES 8\n", 1555, "g.bil holds 16 bytes, its header asks for 24\n"),
+        ehdr("nodata no 2-byte cell can hold", "NBITS 16\nPIXELTYPE SIGNEDINT\nNODATA 0.5\n", 1524),
+        {"KMS2002 steps 0.5 and 1 to ESRI", "kms2esri", {{"in.kms", "0 1 0 1 1 0.5\n1 2\n3 4\n5 6\n"}}, {}, "out.asc",
+         "KMS2002 GRID file in.kms could not be properly treated\nOnly square cells accepted\n"
+         "No utputfile (out.asc) generated\n", 1},
+        {"ESRI dx and dy to ESRI", "arc2ascii", {{"in.asc", "ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 1\ndy 2\n5\n"}},
+         {}, "out.asc", "ESRI Ascii GRID file in.asc could not be properly treated\nOnly square cells accepted\n"
+         "No utputfile (out.asc) generated\n", 1},
         pair("Float header without ncols", {{"g.flt", floats}, {"g.hdr", "nrows 2\n"}},
              Grid_Report("ESRI Ascii", "g.flt", 1480)),
         pair("Float byte order vms_ffloat", {{"g.flt", floats}, {"g.hdr", hdr + "byteorder VMS_FFLOAT\n"}},
@@ -157,8 +182,8 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         {"VTK binary short", "vtk2esri", {{"in.vtk", binary + Big_Float(1) + Big_Float(2)}}, {}, "out.asc",
          short_of("in.vtk", binary.size() + 8, binary.size() + 8), 1, true},
         {"ESRI text short", "esri2vtk", {{"in.asc", hdr + "1 2\n3\n"}}, {}, "out.vtk", short_of("in.asc", 8, 12), 1, true},
-        {"ESRI Float short", "esri2vtk", {{"g.flt", std::string(12, '\0')}, {"g.hdr", hdr}}, {}, "out.vtk",
-         short_of("g.flt", 8, 12), 1, true},
+        pair("ESRI Float short", {{"g.flt", std::string(12, '\0')}, {"g.hdr", hdr}},
+             "g.flt holds 12 bytes, its header asks for 16\n" + Grid_Report("ESRI Ascii", "g.flt", 1555)),
         {"KMS2002 text long", "kms2vtk", {{"in.kms", "0 1 0 1 1 1\n1 2 3 4 5\n"}}, {}, "out.vtk", "", 0, true},
     };
     for (const Run_Case& c : cases) {
