@@ -3,6 +3,7 @@
 // are worked out from the format rules by hand.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -268,6 +269,12 @@ TEST(VtkInput, DebugEchoAndStandardInputThroughAPipe) {
     EXPECT_EQ(Vtk_Floats(dir / "out.vtk"), (std::vector<float>{1, 2, 3, 4}));
 }
 
+std::string Big_Double(double value) {
+    std::string bytes(8, '\0');
+    std::memcpy(bytes.data(), &value, 8);
+    return std::string(bytes.rbegin(), bytes.rend());
+}
+
 // One row of 361 values, 0 to 360, the first at longitude 0.
 std::string Globe_Row(const std::string& header) {
     std::string text = header;
@@ -341,6 +348,55 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
         pair("Float: no extension", "grid", "grid.hdr", "byteorder lsbfirst\n", false, false),
         pair("Float: header named alone", "g.flt", "g.hdr", "", false, true),
         pair("Float: header named alone, -r", "g.flt", "g.hdr", "", true, true, {"-r"}),
+        pair("Float: header named alone with its byte order", "g.flt", "g.hdr", "byteorder msbfirst\n", true, true),
+
+        {"ESRI: lines in any order and case, empty lines between", "esri2vtk",
+         {{"in.asc", "nrows 2\n\nCellSize 0.5\n  \nNCOLS 2\nyllcorner 40\nXLLCENTER 10\nnodata_value 4\n1 2\n3 4\n"}}, {},
+         {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 10 40.25 0"}, {3, kFloatNaN, 1, 2}},
+        {"ESRI: dx and dy of non-square cells", "esri2vtk",
+         {{"in.asc", "ncols 2\nnrows 3\nxllcorner 10\nyllcorner 40\ndx 0.5\ndy 0.25\n1 2\n3 4\n5 6\n"}}, {},
+         {"DIMENSIONS 2 3 1", "SPACING 0.5 0.25 0", "ORIGIN 10.25 40.125 0"}, {5, 6, 3, 4, 1, 2}},
+        {"ESRI: nan as nodata and texts for no value", "esri2vtk",
+         {{"in.asc", "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value NaN\nnan -NAN +Nan\nnull, 7 -9999\n"}},
+         {}, {"DIMENSIONS 3 2 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"},
+         {kFloatNaN, 7, -9999, kFloatNaN, kFloatNaN, kFloatNaN}},
+        {"KMS2002: texts for no value", "kms2vtk", {{"in.kms", "0 1 0 1 1 1\nNaN 2\n3 null\n"}}, {},
+         {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {3, kFloatNaN, kFloatNaN, 2}},
+        {"Float: no nodata_value, so -9999 is undefined", "esri2vtk",
+         {{"g.flt", Big_Float(-9999) + Big_Float(-2.5f)}, {"g.hdr", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {kFloatNaN, -2.5f}},
+        // GDAL's EHdr header; lines for other programs are passed over.
+        {"EHdr: floats in Intel order, named by the data file", "esri2vtk",
+         {{"g.flt", Little_Float(7) + Little_Float(-2.5f)},
+          {"g.hdr", "BYTEORDER I\nLAYOUT BIL\nNROWS 1\nNCOLS 2\nNBANDS 1\nNBITS 32\nBANDROWBYTES 8\n"
+                    "TOTALROWBYTES 8\nPIXELTYPE FLOAT\nULXMAP 0.5\nULYMAP 0.5\nXDIM 1\nYDIM 1\nNODATA 7\nUNITS METERS\n\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {kFloatNaN, -2.5f}},
+        {"EHdr: 2-byte integers in Motorola order, skipped bytes and padded rows", "esri2vtk",
+         {{"g.bil", "abc" + Big_Short(1) + Big_Short(2) + "pp" + Big_Short(-5) + Big_Short(4) + "pp"},
+          {"g.hdr", "byteorder m\nnrows 2\nncols 2\nnbits 16\npixeltype signedint\nskipbytes 3\nbandrowbytes 6\n"
+                    "totalrowbytes 6\nulxmap 10.5\nulymap 41.5\nxdim 1\nydim 1\nnodata -5\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 10.5 40.5 0"}, {kFloatNaN, 4, 1, 2}},
+        {"EHdr: 4-byte integers named by the header, data in the .bil", "esri2vtk",
+         {{"g.hdr", "NCOLS 2\nNROWS 1\nNBITS 32\nPIXELTYPE SIGNEDINT\nBYTEORDER I\nULXMAP 0.5\nULYMAP 0.5\nXDIM 1\nYDIM 1\n"},
+          {"g.bil", std::string("\xa0\x86\x01\x00\xf9\xff\xff\xff", 8)}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {100000, -7}},
+        // VTK's own writers: the bytes of the FIELD array would read as a
+        // SPACING line if they were taken for text.
+        {"VTK: field data, metadata, named doubles and a lookup table behind them", "depthgrid",
+         {{"in.vtk", "# vtk DataFile Version 5.1\nvtk output\nBINARY\nDATASET STRUCTURED_POINTS\nFIELD FieldData 1\n"
+                     "note 1 2 float\n\nSPACING\nMETADATA\nINFORMATION 0\n\nDIMENSIONS 2 2 1\nSPACING 1 1 1\nORIGIN 0 0 0\n"
+                     "POINT_DATA 4\nSCALARS elevation double\nLOOKUP_TABLE colours\n" +
+                     Big_Double(1) + Big_Double(2.5) + Big_Double(3) + Big_Double(4) +
+                     "\nLOOKUP_TABLE colours 1\n\xff\0\0\xff"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, 2.5f, 3, 4}},
+        {"VTK: text field data before and after the values, empty lines, nan", "depthgrid",
+         {{"in.vtk", vtk + "FIELD FieldData 2\nnote 1 3 float\n1.5 2.5\n3.5\nNULL_ARRAY\n\nDIMENSIONS 2 2 1\n"
+                           "SPACING 1 1 0\n\nORIGIN 0 0 0\nPOINT_DATA 4\nSCALARS values double 1\nLOOKUP_TABLE mine\n"
+                           "1 nan\n3 4\nFIELD FieldData 1\nextra 1 2 float\n7 8\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, kFloatNaN, 3, 4}},
+        {"VTK: 2-byte text values, null undefined", "depthgrid",
+         {{"in.vtk", vtk + "DIMENSIONS 2 1 1\nSPACING 1 1 0\nORIGIN 0 0 0\nSCALARS s short\nLOOKUP_TABLE default\n5 NULL\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {5, kFloatNaN}},
     };
     for (const Case& c : cases) {
         Scratch_Dir dir;
@@ -351,6 +407,20 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
         EXPECT_EQ(std::vector<std::string>(out.header.begin() + 4, out.header.begin() + 7), c.header) << c.what;
         EXPECT_EQ(Big_Floats(out.data), c.cells) << c.what;
     }
+}
+
+// depthgrid's own ESRI Float pair of 2-byte cells says so in its header and
+// reads back as 2-byte cells, its nodata value undefined.
+TEST(EsriInput, OwnTwoBytePairReadsBack) {
+    Scratch_Dir dir;
+    Write_File(dir / "in.vtk", std::string(Vtk_Head) + "DIMENSIONS 2 2 1\nSPACING 1 1 0\nORIGIN 0 0 0\n"
+                                                     "SCALARS scalars short\nLOOKUP_TABLE default\n1 -2\n-32768 300\n");
+    ASSERT_EQ(Run_Program("vtk2flt", {"-i", "in.vtk", "out.flt"}, In(dir)).status, 0);
+    EXPECT_EQ(Read_File(dir / "out.flt").size(), 8u);
+    EXPECT_NE(Read_File(dir / "out.hdr").find("NBITS 16\nPIXELTYPE SIGNEDINT\n"), std::string::npos);
+    Process_Result back = Run_Program("esri2vtk", {"out.flt", "back.vtk"}, In(dir));
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(Vtk_Floats(dir / "back.vtk"), (std::vector<float>{1, -2, kFloatNaN, 300}));
 }
 
 // The header's nodata value and every -x value are undefined together, into
