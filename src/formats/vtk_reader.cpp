@@ -92,14 +92,23 @@ private:
             case ORIGIN: Origin_Line(); break;
             case CELL_DATA:
                 if (!Count_Line(run_.Cell_Data)) Fail(Bad_Cell_Data);
+                cell_data_ = true;
                 break;
             case POINT_DATA:
                 if (!Count_Line(run_.Point_Data)) Fail(Bad_Point_Data);
+                cell_data_ = false;
                 break;
             case FIELD:
                 if (!Skip_Field()) Fail(Refused_Keyword);
                 break;
-            case SCALARS: Scalars_Line(); break;
+            case SCALARS:
+                if (!cell_data_) Scalars_Line();
+                else if (!Skip_Attribute(SCALARS)) Fail(Refused_Keyword);
+                break;
+            case VECTORS:
+            case NORMALS:
+                if (!Skip_Attribute(keyword)) Fail(Refused_Keyword);
+                break;
             case LOOKUP_TABLE:
                 // The header ends with this line, right or wrong; the table
                 // may have any name.
@@ -159,6 +168,26 @@ private:
         if (!Get_Symbol(&type, Data_Keywords)) return 0;
         static constexpr int size[] = {-1, 1, 1, 2, 2, 4, 4, 8, 8, 4, 8};
         return size[type];
+    }
+
+    // An array that is not the grid: scalars of the cells, or vectors and
+    // normals. Its line (scalars with a table line of their own), then its
+    // values, passed over.
+    bool Skip_Attribute(int keyword) {
+        const int64_t tuples = cell_data_ ? run_.Cell_Data : run_.Point_Data;
+        int components = keyword == SCALARS ? 1 : 3;
+        if (!Name()) return false;
+        const int size = Field_Type_Size();
+        if (size == 0) return false;
+        if (keyword == SCALARS && !Line_Done() && !Get_Int(&components)) return false;
+        if (!Line_Done() || components < 1 || tuples < 0) return false;
+        if (keyword == SCALARS) {
+            do {
+                if (!Get_Ascii_Line(run_, 0)) return false;
+            } while (Empty_Line());
+            if (!Symbol_Is(Keywords, LOOKUP_TABLE) || !Name() || !Line_Done()) return false;
+        }
+        return Skip_Values(tuples * components, size);
     }
 
     // `count` values: bytes behind the array's line in a binary file, items
@@ -249,6 +278,7 @@ public:
 
 private:
     RunState& run_;
+    bool cell_data_ = false;  // the arrays that follow belong to the cells
 };
 
 void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {

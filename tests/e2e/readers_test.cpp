@@ -394,6 +394,11 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
                            "SPACING 1 1 0\n\nORIGIN 0 0 0\nPOINT_DATA 4\nSCALARS values double 1\nLOOKUP_TABLE mine\n"
                            "1 nan\n3 4\nFIELD FieldData 1\nextra 1 2 float\n7 8\n"}},
          {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, kFloatNaN, 3, 4}},
+        {"VTK: the first scalars of the points, behind those of the cells, vectors after them", "depthgrid",
+         {{"in.vtk", vtk + "DIMENSIONS 2 2 1\nSPACING 1 1 0\nORIGIN 0 0 0\nCELL_DATA 1\nSCALARS cells float\n"
+                           "LOOKUP_TABLE default\n9\nVECTORS v int\n1 2 3\nPOINT_DATA 4\nSCALARS points float\n"
+                           "LOOKUP_TABLE default\n1 2\n3 4\nVECTORS v float\n1 2 3 4 5 6 7 8 9 10 11 12\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, 2, 3, 4}},
         {"VTK: 2-byte text values, null undefined", "depthgrid",
          {{"in.vtk", vtk + "DIMENSIONS 2 1 1\nSPACING 1 1 0\nORIGIN 0 0 0\nSCALARS s short\nLOOKUP_TABLE default\n5 NULL\n"}},
          {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {5, kFloatNaN}},
