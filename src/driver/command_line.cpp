@@ -163,6 +163,20 @@ void Assign_Value(RunState& run, char letter, float value) {
     }
 }
 
+[[noreturn]] void Print_Version(RunState& run) {
+    std::fprintf(run.StdOut, "depthgrid %s\n", DEPTHGRID_VERSION);
+    End_Run(run, 0);
+}
+
+// "/" starts an option word as "-" does, but a word that holds a second "/"
+// is an absolute path: no option word can hold "/" (it is no letter, and no
+// value reads as a number with it), so such a word never worked as options.
+// "/o" and a file in the root folder, "/grid.asc", stay option words.
+bool Is_Option_Word(const char* word) {
+    if ((word[0] != '-' && word[0] != '/') || word[1] == '\0') return false;
+    return word[0] == '-' || !std::strchr(word + 1, '/');
+}
+
 // Handles the letters of one option word; returns the index of the last word
 // used (a value option may take the next words).
 int Option_Word(RunState& run, int argc, char** argv, int index) {
@@ -246,7 +260,11 @@ void Read_Command_Line(RunState& run, int argc, char** argv) {
 
     for (int index = 1; index < argc; ++index) {
         const char* word = argv[index];
-        if ((word[0] == '-' || word[0] == '/') && word[1] != '\0') {
+        // The two long words every Unix tool answers; any other word that
+        // begins with "--" stays a bad option letter "-".
+        if (std::strcmp(word, "--help") == 0) Print_Help(run);
+        if (std::strcmp(word, "--version") == 0) Print_Version(run);
+        if (Is_Option_Word(word)) {
             index = Option_Word(run, argc, argv, index);
         } else if (run.InpName[0] == '\0') {
             run.InpName = word;

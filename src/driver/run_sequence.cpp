@@ -85,8 +85,11 @@ void End_Check(RunState& run) {
     fseeko(run.InpFile, run.Location, SEEK_SET);
     int16_t value;
     const bool more = Read_Short(run, value);
-    if (!run.Global()) return;  // grids with a header have no end check
-    if (!run.Gebco) {
+    // Text grids and VTK files may carry more after their data; a GRD98
+    // grid, like a raw dataset, is exactly as long as its header says.
+    const RunState::InputKind input = run.Input();
+    if (input != RunState::InputKind::Global && input != RunState::InputKind::GRD98) return;
+    if (input == RunState::InputKind::GRD98 || !run.Gebco) {
         if (more) Set_Error(run, Data_Beyond_Grid);
         return;
     }

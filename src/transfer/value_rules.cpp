@@ -128,14 +128,12 @@ inline char* Put_Float_BE(char* p, float v) {
     return p + 4;
 }
 
+// Thirteen values a line.
 inline char* Put_Separator(char* p, int& k) {
-    if (++k == 13) {
-        k = 0;
-        *p++ = '\n';
-    } else {
-        *p++ = ' ';
-    }
-    return p;
+    const bool line_end = ++k == 13;
+    *p = line_end ? '\n' : ' ';
+    k = line_end ? 0 : k;
+    return p + 1;
 }
 
 inline char* Put_Undefined_Text(char* p, const Rules& r) {
@@ -431,8 +429,10 @@ Cell_Converter::Cell_Converter(RunState& run)
     case CellType::Grd98Long: kernel_ = pick.template operator()<CellType::Grd98Long>(); break;
     }
 
+    // The float text may leave scratch bytes behind its end, which the next
+    // value overwrites.
     if (out == Out_Text)
-        cell_bytes_ = 1 + std::max(number_text::Max_Float_Chars, r.nan_len);
+        cell_bytes_ = 1 + std::max(number_text::Float_Room, r.nan_len);
     else
         cell_bytes_ = out == Out_Short ? 2 : 4;
 }

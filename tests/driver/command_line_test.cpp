@@ -97,8 +97,14 @@ TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
         {"x", "-w", "10km", "in", "out"}, {"x", "-w", "ten", "in", "out"}, {"x", "-w", "-nan", "in", "out"},
         {"x", "-y", "abc", "in", "out"}, {"x", "-y", "-nan", "in", "out"}, {"x", "-x", "nan", "in", "out"},
         {"x", "-e", "NaN", "in", "out"}, {"x", "-wn", "in", "out"}, {"x", "-v", "", "in", "out"},
-        // Unknown letters, also after known ones ("/" starts an option word).
-        {"x", "-9", "in", "out"}, {"x", "/tmp/out", "in"}, {"x", "-c!", "in", "out"},
+        // Unknown letters, also after known ones; a file in the root folder
+        // is still option letters ("." takes the value "asc").
+        {"x", "-9", "in", "out"}, {"x", "/tmp!", "in"}, {"x", "-c!", "in", "out"}, {"x", "/grid.asc", "in", "out"},
+        // An absolute path is one more file word.
+        {"x", "/tmp/x", "in", "out"},
+        // Only --help and --version are words of their own.
+        {"x", "--", "in", "out"}, {"x", "--helpx", "in", "out"}, {"x", "--HELP", "in", "out"},
+        {"x", "--version=1", "in", "out"},
     };
     for (const auto& words : bad) {
         Parsed p(words);
@@ -107,8 +113,39 @@ TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
         EXPECT_EQ(p.out.text(), "");
     }
     // Letters before the bad character have already taken effect.
-    Parsed slash({"x", "/tmp/out", "in"});
+    Parsed slash({"x", "/tmp!", "in"});
     EXPECT_EQ((std::vector<int>{slash.run.Etopo2, slash.run.Minus, slash.run.Srtm30}), (std::vector<int>{0, 1, 1}));
+}
+
+TEST(CommandLine, LongHelpAndVersionWords) {
+    Parsed help({"x", "-d", "--help", "-9"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.text(), Parsed({"x", "-d", "-h"}).out.text());
+    Parsed version({"x", "-w", "1", "--version", "-9"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.text(), "depthgrid " DEPTHGRID_VERSION "\n");
+    EXPECT_EQ(version.err.text(), "");
+}
+
+TEST(CommandLine, AWordWithASecondSlashIsAPath) {
+    // "/o" and "-th" are letters; "/tmp/x" would read as T, M, P and then
+    // fail on its "/".
+    Parsed help({"x", "/o", "/tmp/x", "-th"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.text().find("Input Etopo2 Two minute grid file \n  outfile            Output GRD98"),
+              std::string::npos);
+
+    Parsed paths({"x", "/o", "/data/in.grd", "//out.vtk"});
+    ASSERT_EQ(paths.status, -2);
+    EXPECT_STREQ(paths.run.InpName, "/data/in.grd");
+    EXPECT_STREQ(paths.run.OutName, "//out.vtk");
+    EXPECT_EQ(paths.run.GRD98out, 1);
+
+    Parsed letters({"x", "/tmp", "/", "out"});
+    ASSERT_EQ(letters.status, -2);
+    EXPECT_EQ(letters.run.Srtm30, 1);
+    EXPECT_EQ(letters.run.Minus, 1);
+    EXPECT_STREQ(letters.run.InpName, "/") << "a lone slash is a file word";
 }
 
 TEST(CommandLine, ValueFormsAllReadTheSameNumber) {

@@ -340,7 +340,52 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     EXPECT_EQ(Read_File(dir / "in.bin").size(), 612u) << "the input is left whole";
 
     EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
-    EXPECT_EQ(Run_Program("gebco2vtk", {"-h"}).status, 0);
+    const Process_Result help = Run_Program("gebco2vtk", {"-h"});
+    EXPECT_EQ(help.status, 0);
+    const Process_Result long_help = Run_Program("gebco2vtk", {"--help"});
+    EXPECT_EQ(long_help.status, 0);
+    EXPECT_EQ(long_help.out, help.out);
+    const Process_Result version = Run_Program("gebco2vtk", {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "depthgrid " DEPTHGRID_VERSION "\n");
+    EXPECT_EQ(Run_Program("gebco2vtk", {"--", "in.bin", "out.vtk"}, In(dir)).status, 1);
+}
+
+// Absolute paths, started from an unrelated folder: files and folders that
+// exist and that do not.
+TEST(Process, AbsolutePathsForInputAndOutput) {
+    Scratch_Dir dir, elsewhere;
+    const std::string grid = dir / "grid.asc";
+    Write_File(grid, "ncols 2\nnrows 2\nxllcenter 0\nyllcenter 0\ncellsize 1\n1 2\n3 4\n");
+    Write_File(dir / "old.vtk", "to be replaced");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err, written;
+    } cases[] = {
+        {{grid, dir / "new.vtk"}, 0, "", dir / "new.vtk"},
+        {{grid, dir / "old.vtk"}, 0, "", dir / "old.vtk"},
+        {{grid, dir / "made/on/the/way.vtk"}, 0, "", dir / "made/on/the/way.vtk"},
+        {{"/o", grid, "-w", "0", dir / "out.grd"}, 0, "", dir / "out.grd"},
+        {{dir / "none.asc", dir / "out.vtk"}, 1, dir / "none.asc could not be opened\n", ""},
+        {{dir.path().string() + "/", dir / "out.vtk"}, 1, dir.path().string() + "/ could not be opened\n", ""},
+        {{grid, dir.path().string()}, 255,
+         dir.path().string() + " could not be created (1874)\nError message: Is a directory\n", ""},
+    };
+    for (const auto& c : cases) {
+        Process_Result result = Run_Program("esri2vtk", c.args, In(elsewhere));
+        EXPECT_EQ(result.status, c.status) << c.args[1];
+        EXPECT_EQ(result.err, c.err) << c.args[1];
+        if (c.written.empty()) continue;
+        const std::string out = Read_File(c.written);
+        if (c.args[0] == "/o") {
+            EXPECT_EQ(Big_Word(out, 0), 1000000001) << "/o chose GRD98 output";
+            EXPECT_EQ(out.size(), 128u + 4 * 4);
+        } else {
+            EXPECT_EQ(Split_Vtk(out).header[4], "DIMENSIONS 2 2 1") << c.written;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path())) << "no path was taken as relative";
 }
 
 TEST(Process, FullDiskIsAFailureNotASuccess) {

@@ -181,6 +181,23 @@ TEST_F(Grd98, BadHeadersEndWithTheirMessage) {
         << short_data.err;
 }
 
+TEST_F(Grd98, DataAfterTheLastRowIsAnError) {
+    // 3 rows of 4 2-byte cells end at byte 128 + 24 = 152.
+    const std::string file = Grd98_File(Header(), Cells(), true);
+    ASSERT_EQ(file.size(), 152u);
+    Write_File(dir / "in.grd", file + Big_Short(7));
+    Process_Result value = Run("depthgrid", {"-d", "in.grd", "out.vtk"});
+    EXPECT_EQ(value.status, 1);
+    EXPECT_EQ(value.err,
+              "File read/write error, Source line 2802, File in.grd, Location 152 -> 154\n"
+              "First 0, Left 0, Last 2, Right 3, Shift 0\n");
+
+    // One byte is no 16-bit value.
+    Write_File(dir / "in.grd", file + '\x07');
+    Process_Result byte = Run("depthgrid", {"-d", "in.grd", "out.vtk"});
+    EXPECT_EQ(byte.status, 0) << byte.err;
+}
+
 TEST_F(Grd98, GlobalDatasetToGrd98HasAnExactCorner) {
     Sparse_Grid grid = Etopo2_Grid();  // a 2 x 2 window at 0°E 50°N
     grid.Set(1200, 5400, -300);

@@ -17,8 +17,11 @@ int Mismatches(float v) {
     int bad = 0;
     for (float w : {v, std::nextafter(v, INFINITY), std::nextafter(v, -INFINITY)})
         for (float x : {w, -w}) {
-            char buf[number_text::Max_Float_Chars + 1], theirs[64];
+            // The text and its scratch stay within Float_Room.
+            char buf[number_text::Float_Room + 1], theirs[64];
+            buf[number_text::Float_Room] = '#';
             const std::string ours(buf, number_text::Put_Float(buf, x));
+            EXPECT_EQ(buf[number_text::Float_Room], '#');
             std::snprintf(theirs, sizeof theirs, "%1.6g", static_cast<double>(x));
             if (ours != theirs && ++bad < 10)
                 ADD_FAILURE() << std::hex << std::bit_cast<uint32_t>(x) << ": " << ours << " vs " << theirs;
@@ -41,8 +44,15 @@ TEST(NumberText, FloatsAsPrintf) {
     for (int e = -45; e <= 38; ++e)
         for (double d : {1.0, 1.000005, 9.999995, 4.444445, 5.555555, 1.234565})
             bad += Mismatches(static_cast<float>(d * std::pow(10.0, e)));
-    // Whole metres, tenths and halves.
+    // Whole metres, tenths and halves; centimetres as most grids hold them.
     for (float f = 0; f <= 12000; ++f) bad += Mismatches(f) + Mismatches(f * 0.1f) + Mismatches(f + 0.5f);
+    for (int c = 0; c < 1000000; c += 7) bad += Mismatches(static_cast<float>(c / 100.0));
+    // Every binary exponent of the short path, each with the shortest and
+    // longest mantissa and random ones between.
+    std::mt19937 spread(7);
+    for (uint32_t e = 112; e <= 147; ++e)
+        for (int i = 0; i < 3000; ++i)
+            bad += Mismatches(std::bit_cast<float>(e << 23 | (i < 2 ? i * 0x7FFFFFu : uint32_t(spread()) & 0x7FFFFF)));
     // Random bit patterns, over all floats and evenly over the exponents
     // around the fixed-notation range.
     std::mt19937 gen(20240607);
