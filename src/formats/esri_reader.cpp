@@ -189,7 +189,7 @@ private:
     int Take(int key) {
         const unsigned gives = Gives(key);
         if (given_ & gives) {
-            if (run_.Error == 0) Show_Line("Line %1ld repeats a keyword:\n%.78s\n");
+            if (run_.Error == 0) fprintf(run_.StdErr, "Line %1ld repeats a keyword:\n%.78s\n", Get_LineNo(), image_);
             return Repeated_Keyword;
         }
         given_ |= gives;
@@ -260,10 +260,6 @@ private:
         if (Get_Symbol(&value, table) && Line_Done()) return true;
         unsupported_ = image_;
         return false;
-    }
-
-    void Show_Line(const char* format) const {
-        fprintf(run_.StdErr, format, Get_LineNo(), image_);
     }
 
     // Every line is read: what is missing, what does not fit together, and

@@ -193,6 +193,7 @@ private:
     // `count` values: bytes behind the array's line in a binary file, items
     // on the following lines in a text file.
     bool Skip_Values(int64_t count, int size) {
+        if (count > Max_Grid_Cells) return false;  // no file holds so many
         if (run_.Binary) {
             const int64_t bytes = size < 0 ? (count + 7) / 8 : count * size;
             return fseeko(run_.InpFile, bytes, SEEK_CUR) == 0;
