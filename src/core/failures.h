@@ -35,14 +35,17 @@ enum Failure : int {
 
     // KMS2002 and ESRI header and values.
     Bad_KMS2002_Header = 1430,
+    Repeated_Keyword = 1450,  // a header keyword, or two for the same value, given twice
     Bad_Ncols = 1480,  // also: the header of a Float pair lacks a sound ncols line
     Bad_Nrows = 1487,
     Bad_Xll = 1495,
     Bad_Yll = 1503,
     Bad_Cellsize = 1510,
-    Header_Ends_After_Cellsize = 1515,
     Bad_Nodata = 1524,
     Bad_Byte_Order = 1541,
+    Unsupported_Cells = 1545,  // a data file's cells, bands or layout that the reader does not take
+    Bad_Row_Bytes = 1550,      // row byte counts smaller than a row, or a negative count of bytes
+    Short_Data_File = 1555,    // a data file that ends before the rows its header names
     Bad_Value_Line = 1640,
 
     // The input ended inside the window, by the kind of cell read.

@@ -16,11 +16,12 @@ void Read_Grid(RunState& run, const Grid_Format& format) {
         // The count is not compared with the header: a grid short of values
         // fails where the row transfer reads past its end.
         if (header.data == Grid_Data::Text && run.Error == 0)
-            Convert_Text_Values(run, header.cells, header.bad_values);
+            Convert_Text_Values(run, header.cells, header.bad_values, header.ends_values);
+        if (header.data == Grid_Data::Binary && run.Error == 0) Prepare_Binary_Values(run, header.binary);
     }
     if (header.data == Grid_Data::Data_File) format.Open_Data(run, header);
     if (run.Error != 0) format.Report(run);
-    if (header.data == Grid_Data::Text) Use_Temporary_Input(run);
+    if (run.Values) Use_Temporary_Input(run);
 }
 
 namespace {
@@ -48,8 +49,13 @@ void Describe_Top_Down_Grid(RunState& run) {
     }
 }
 
+void Refuse_Non_Square_For_ESRI(RunState& run) {
+    if (std::fabs(run.Spacing_Y) != run.Spacing_X && run.ESRIout) Set_Error(run, Cells_Not_Square);
+}
+
 void Report_Text_Grid(RunState& run, const char* format_name) {
     const std::string grid = std::string(format_name) + " GRID file " + run.InpName;
+    if (run.Error == Cells_Not_Square) Not_Treated(run, grid.c_str(), "Only square cells accepted");
     const std::string line = "Source line " + std::to_string(run.Error);
     Not_Treated(run, grid.c_str(), line.c_str());
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/run_state.h"
+#include "formats/binary_grid.h"
 #include "formats/header_lines.h"
 #include "formats/text_grid.h"
 
@@ -24,6 +25,8 @@ struct Grid_Header {
     Grid_Data data = Grid_Data::Text;
     CellType cells = CellType::Float;  // kind of text values
     int bad_values = 0;                  // code of a line of values holding anything else
+    bool (*ends_values)() = nullptr;     // a line of text that ends the values, if any may
+    Binary_Layout binary;                // binary cells, behind the header or in the data file
     bool companion = false;              // the header came from the file beside the one named
 };
 
@@ -51,7 +54,12 @@ void Read_Grid(RunState& run, const Grid_Format& format);
 // the run ends with status 0 before any output is made.
 void Describe_Top_Down_Grid(RunState& run);
 
-// The report of an ESRI or KMS2002 grid that could not be read.
+// ESRI output has one cell size: a grid whose x and y spacings differ is
+// refused for it (Cells_Not_Square).
+void Refuse_Non_Square_For_ESRI(RunState& run);
+
+// The report of an ESRI or KMS2002 grid that could not be read; cells an
+// ESRI output cannot take are named.
 [[noreturn]] void Report_Text_Grid(RunState& run, const char* format_name);
 
 // More cells than any grid this program is meant for: dimensions whose

@@ -16,6 +16,13 @@ inline char* Get_Ascii_Line(RunState& run, int AllowEmpty) {
     return line;
 }
 
+// The line holds nothing but blanks (a comment is something).
+inline bool Empty_Line() {
+    for (const char* p = Get_LineImage(); *p != '\0'; ++p)
+        if (*p != ' ') return false;
+    return true;
+}
+
 // Nothing more on the line: it is used up, blank from here, or a comment,
 // up to its real end however long it is; the rest of it is used up.
 inline bool Line_Done() { return Get_Done() != 0; }

@@ -56,6 +56,7 @@ void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
     run.Spacing_X = dlon;
     run.Spacing_Y = dlat;
     Snap_Grid(run);
+    Refuse_Non_Square_For_ESRI(run);
 }
 
 void Report(RunState& run) { Report_Text_Grid(run, "KMS2002"); }

@@ -1,7 +1,10 @@
 #include "formats/text_grid.h"
 
+#include <strings.h>
+
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "extract.h"
@@ -46,18 +49,36 @@ private:
 
 bool Source_Open() { return Get_.File != nullptr || Get_.Buffer != nullptr; }
 
-// One item through the number reader itself, at the scan position.
+// One item through the number reader itself, or a text for no value, at
+// the scan position.
 bool Read_Item(CellType kind, Block_Writer& out) {
     if (kind == CellType::Float) {
         float value;
-        if (!Get_Float(&value)) return false;
+        if (!Get_Float(&value)) {
+            if (!Get_No_Value()) return false;
+            value = std::numeric_limits<float>::quiet_NaN();
+        }
         out.Put(value);
     } else {
         int value;
-        if (!Get_Int(&value)) return false;
+        if (!Get_Int(&value)) {
+            if (!Get_No_Value()) return false;
+            value = -32768;
+        }
         out.Put(static_cast<int16_t>(value));
     }
     return true;
+}
+
+// Characters of the text for no value at `p`, which must end there: 0 when
+// there is none.
+int No_Value_Length(const char* p) {
+    const int sign = *p == '-' || *p == '+';
+    int length = 0;
+    if (strncasecmp(p + sign, "nan", 3) == 0) length = sign + 3;
+    else if (!sign && strncasecmp(p, "null", 4) == 0) length = 4;
+    const char end = p[length];
+    return length > 0 && (end == '\0' || end == ' ' || end == ',') ? length : 0;
 }
 
 // A plain number followed by a blank or the line end, converted by the
@@ -130,13 +151,28 @@ void Show_Bad_Line(RunState& run) {
     fprintf(run.StdErr, "Line %1ld:\n%.78s\n", Get_LineNo(), image + (pos > 10 ? pos - 10 : 0));
 }
 
-[[noreturn]] void Temporary_Failure(RunState& run, const char* what) {
+}  // namespace
+
+void Temporary_Failure(RunState& run, const char* what) {
     No_Output(run, "Temporary file could not be %s\n", what);
 }
 
-}  // namespace
+bool Get_No_Value() {
+    int start = Get_LinePos();
+    const char* image = Get_LineImage();
+    // An item cut at the end of a piece of an overlong line is joined first.
+    if (Get_Overflow() && start + 4 > Get_LineLen()) {
+        Get_Rest(&start);
+        Get_SetPos(start);
+        image = Get_LineImage();
+    }
+    if (No_Value_Length(image + start) == 0) return false;
+    String item;  // consumed as the item it is, blanks and a comma behind it included
+    Get_String(item);
+    return true;
+}
 
-int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code) {
+int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code, bool (*ends_values)()) {
     FILE* temp = std::tmpfile();
     if (!temp) Temporary_Failure(run, "created");
     run.Values = temp;  // closed by the driver should the run end early
@@ -146,6 +182,7 @@ int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code) {
     Get_.Free_Form = 1;
     bool more = Source_Open() && Get_.Image != nullptr;
     while (more) {
+        if (ends_values && ends_values()) break;
         Scan_Line(kind, out);
         if (!Source_Open()) break;
         if (Get_More() != '\0') {

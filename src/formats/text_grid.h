@@ -19,7 +19,11 @@
 // on, and then from every following line up to the end of the source, and
 // writes them in that order to a new temporary file held in run.Values.
 // Numbers are separated by blanks or commas; "/*" ends the line as a
-// comment; a line longer than the line image is read whole. The first line
+// comment; a line longer than the line image is read whole. The texts that
+// stand for no value (Get_No_Value) give NaN floats, or -32768, the
+// undefined 2-byte cell. With `ends_values`, a line for which it is true
+// (looked at from its start) ends the values and the source is read no
+// further. The first line
 // that holds anything else stores bad_code (unless a failure code is stored
 // already) and is shown on standard error with "Line %1ld:\n%.78s\n"; the
 // rest of such a line is skipped. Returns the number of values written; the
@@ -28,7 +32,17 @@
 // `kind` is CellType::Float (4-byte floats, read as the number reader's
 // floats) or CellType::Short (2-byte integers: whole numbers, kept in their
 // low 16 bits).
-int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code);
+int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code, bool (*ends_values)() = nullptr);
+
+// Reads one of the texts that other programs write for a cell without a
+// value: "nan", "-nan", "+nan" or "null", in any letter case, as a whole
+// item at the scan position. False, with the position unchanged, for any
+// other item.
+bool Get_No_Value();
+
+// A temporary file of values that cannot be created ("created"), written
+// ("written") or positioned ("read") ends the run with status 1.
+[[noreturn]] void Temporary_Failure(RunState& run, const char* what);
 
 // The temporary file of Convert_Text_Values becomes the input: the input
 // stream is closed, run.InpFile takes the temporary file (little-endian, so

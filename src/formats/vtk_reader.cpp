@@ -11,6 +11,18 @@
 
 namespace {
 
+const char* const Metadata[] = {"METADATA", nullptr};
+
+// Text values end where another part of the file begins: a FIELD block, a
+// lookup table, another array or its METADATA.
+bool Section_Begins() {
+    const int start = Get_LinePos();
+    int keyword;
+    const bool section = Get_Symbol(&keyword, Keywords) || Get_Symbol(&keyword, Metadata);
+    Get_SetPos(start);
+    return section;
+}
+
 class Vtk_Header {
 public:
     explicit Vtk_Header(RunState& run) : run_(run) {}
@@ -63,6 +75,12 @@ private:
 
     void Read_Keyword_Lines() {
         while (Get_Ascii_Line(run_, 0)) {
+            // VTK's writers leave empty lines, behind binary blocks for one.
+            if (Empty_Line()) continue;
+            if (Metadata_Line()) {
+                Skip_Metadata();
+                continue;
+            }
             int keyword;
             if (!Get_Symbol(&keyword, Keywords)) {
                 Fail(Unknown_Keyword);
@@ -74,18 +92,121 @@ private:
             case ORIGIN: Origin_Line(); break;
             case CELL_DATA:
                 if (!Count_Line(run_.Cell_Data)) Fail(Bad_Cell_Data);
+                cell_data_ = true;
                 break;
             case POINT_DATA:
                 if (!Count_Line(run_.Point_Data)) Fail(Bad_Point_Data);
+                cell_data_ = false;
                 break;
-            case SCALARS: Scalars_Line(); break;
+            case FIELD:
+                if (!Skip_Field()) Fail(Refused_Keyword);
+                break;
+            case SCALARS:
+                if (!cell_data_) Scalars_Line();
+                else if (!Skip_Attribute(SCALARS)) Fail(Refused_Keyword);
+                break;
+            case VECTORS:
+            case NORMALS:
+                if (!Skip_Attribute(keyword)) Fail(Refused_Keyword);
+                break;
             case LOOKUP_TABLE:
-                // The header ends with this line, right or wrong.
-                if (!Symbol_Is(Misc_Keywords, 1) || !Line_Done()) Fail(Bad_Lookup_Table);
+                // The header ends with this line, right or wrong; the table
+                // may have any name.
+                if (!Name() || !Line_Done()) Fail(Bad_Lookup_Table);
                 return;
             default: Fail(Refused_Keyword); break;
             }
         }
+    }
+
+    // A name of the file's own (of an array or a table): any one item.
+    static bool Name() {
+        String name;
+        return Get_String(name) > 0;
+    }
+
+    // VTK 5.1 may follow an array with its METADATA, up to an empty line.
+    static bool Metadata_Line() { return Symbol_Is(Metadata, 0) && Line_Done(); }
+
+    void Skip_Metadata() {
+        while (Get_Ascii_Line(run_, 0) && !Empty_Line()) {
+        }
+    }
+
+    // A FIELD block holds arrays of its own, no part of the grid: the name,
+    // the number of arrays, then each array's line (name, components,
+    // tuples, type) followed by its values, passed over as text or as
+    // bytes.
+    bool Skip_Field() {
+        int arrays;
+        if (!Name() || !Get_Int(&arrays) || arrays < 0 || !Line_Done()) return false;
+        for (int a = 0; a < arrays;) {
+            if (!Get_Ascii_Line(run_, 0)) return false;
+            if (Empty_Line()) continue;
+            if (Metadata_Line()) {
+                Skip_Metadata();
+                continue;
+            }
+            ++a;
+            static const char* const null_array[] = {"NULL_ARRAY", nullptr};
+            int type;
+            if (Get_Symbol(&type, null_array) && Line_Done()) continue;
+            int components, tuples;
+            if (!Name() || !Get_Int(&components) || !Get_Int(&tuples) || components < 0 || tuples < 0) return false;
+            const int size = Field_Type_Size();
+            if (size == 0 || !Line_Done() || !Skip_Values(int64_t{components} * tuples, size)) return false;
+        }
+        return true;
+    }
+
+    // Bytes of one value of the type that follows; 0 for a type whose values
+    // cannot be counted in bytes (strings), -1 for bits.
+    static int Field_Type_Size() {
+        static const char* const long_types[] = {"vtkIdType", "vtktypeint64", "vtktypeuint64", nullptr};
+        int type;
+        if (Get_Symbol(&type, long_types)) return 8;
+        if (!Get_Symbol(&type, Data_Keywords)) return 0;
+        static constexpr int size[] = {-1, 1, 1, 2, 2, 4, 4, 8, 8, 4, 8};
+        return size[type];
+    }
+
+    // An array that is not the grid: scalars of the cells, or vectors and
+    // normals. Its line (scalars with a table line of their own), then its
+    // values, passed over.
+    bool Skip_Attribute(int keyword) {
+        const int64_t tuples = cell_data_ ? run_.Cell_Data : run_.Point_Data;
+        int components = keyword == SCALARS ? 1 : 3;
+        if (!Name()) return false;
+        const int size = Field_Type_Size();
+        if (size == 0) return false;
+        if (keyword == SCALARS && !Line_Done() && !Get_Int(&components)) return false;
+        if (!Line_Done() || components < 1 || tuples < 0) return false;
+        if (keyword == SCALARS) {
+            do {
+                if (!Get_Ascii_Line(run_, 0)) return false;
+            } while (Empty_Line());
+            if (!Symbol_Is(Keywords, LOOKUP_TABLE) || !Name() || !Line_Done()) return false;
+        }
+        return Skip_Values(tuples * components, size);
+    }
+
+    // `count` values: bytes behind the array's line in a binary file, items
+    // on the following lines in a text file.
+    bool Skip_Values(int64_t count, int size) {
+        if (count > Max_Grid_Cells) return false;  // no file holds so many
+        if (run_.Binary) {
+            const int64_t bytes = size < 0 ? (count + 7) / 8 : count * size;
+            return fseeko(run_.InpFile, bytes, SEEK_CUR) == 0;
+        }
+        while (count > 0) {
+            if (Get_More() == '\0') {
+                if (!Get_Line()) return false;
+                continue;
+            }
+            if (!Name()) return false;
+            --count;
+        }
+        return Line_Done();
     }
 
     bool Count_Line(int& count) {
@@ -131,11 +252,13 @@ private:
         if (v[0] > 360.0 || v[0] < -180.0 || v[1] > 90.0 || v[1] < -90.0) run_.UTM = 1;
     }
 
+    // The first scalar array is the grid, whatever its name: VTK writes the
+    // one it was given. Doubles become float cells.
     void Scalars_Line() {
         int type;
-        if (!Symbol_Is(Misc_Keywords, 0) || !Get_Symbol(&type, Data_Keywords)) return Fail(Bad_Scalars_Type);
+        if (!Name() || !Get_Symbol(&type, Data_Keywords)) return Fail(Bad_Scalars_Type);
         run_.DataType = type;
-        if (type != float_data && type != short_data) return Fail(Bad_Scalars_Type);
+        if (type != float_data && type != short_data && type != double_data) return Fail(Bad_Scalars_Type);
         int components;
         if (!Line_Done() && (!Get_Int(&components) || components != 1 || !Line_Done()))
             Fail(Bad_Scalars_Count);
@@ -158,6 +281,7 @@ public:
 
 private:
     RunState& run_;
+    bool cell_data_ = false;  // the arrays that follow belong to the cells
 };
 
 void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
@@ -171,13 +295,18 @@ void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
     if (!header.Spacing_Sound()) Set_Error(run, Bad_Spacing);
     if (run.Error == 0 && !run.UTM) {
         Snap_Grid(run);
-        if (std::fabs(run.Spacing_Y) != run.Spacing_X && run.ESRIout) Set_Error(run, Cells_Not_Square);
+        Refuse_Non_Square_For_ESRI(run);
     }
 
     // Binary values stay in the input, right behind the header's last line
     // end.
     grid.data = run.Binary ? Grid_Data::Binary : Grid_Data::Text;
     grid.cells = run.DataType == short_data ? CellType::Short : CellType::Float;
+    // Binary doubles go to a temporary file as floats.
+    grid.binary.cell = run.DataType == double_data ? Stored_Cell::Float64
+                       : run.DataType == short_data ? Stored_Cell::Int16
+                                                    : Stored_Cell::Float32;
+    grid.ends_values = Section_Begins;
     grid.bad_values = Bad_Scalar_Line;
 }
 

@@ -3,6 +3,7 @@
 // are worked out from the format rules by hand.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -81,6 +82,11 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
     auto pair = [](const char* what, Files files, std::string err) {
         return Run_Case{what, "esri2vtk", files, {}, "out.vtk", err, 1};
     };
+    // An EHdr pair of 2 x 2 floats with `lines` added to its header.
+    auto ehdr = [&](const char* what, std::string lines, int code, std::string before = "") {
+        const std::string header = "NCOLS 2\nNROWS 2\nULXMAP 0.5\nULYMAP 1.5\nXDIM 1\nYDIM 1\n" + lines;
+        return pair(what, {{"g.bil", floats}, {"g.hdr", header}}, before + Grid_Report("ESRI Ascii", "g.bil", code));
+    };
     // Stored from the top, the lower row starts at byte 8 of the values: its second cell is the one missing.
     auto short_of = [](const char* file, size_t from, size_t to) {
         return Format("File read/write error, Source line 2230, File %s, Location %zu -> %zu\n", file, from, to) +
@@ -98,7 +104,7 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("dataset line without dataset", head.substr(0, head.rfind("STRUCTURED_POINTS")) + "\n", 1221),
         vtk("refused dataset", "# vtk DataFile Version 3.0\nt\nASCII\nDATASET POLYDATA\n", 1312,
             "DATASET POLYDATA not allowed, "),
-        vtk("empty line among keywords", head + "\n" + Vtk_Keys + data, 1232),
+        vtk("comment line among keywords", head + "/* note */\n" + Vtk_Keys + data, 1232),
         vtk("two dimensions", keys_with("2 2 1", "2 2"), 1241),
         vtk("zero dimension", keys_with("2 2 1", "0 2 1"), 1241),
         vtk("huge dimensions", keys_with("2 2 1", "2000000000 2000000000 1"), 1241),
@@ -110,14 +116,15 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         vtk("origin of two numbers", keys_with("ORIGIN 0 0 0", "ORIGIN 0 0"), 1267),
         vtk("cell data count", head + "CELL_DATA many\n" + Vtk_Keys + data, 1276),
         vtk("point data count", keys_with("POINT_DATA 4", "POINT_DATA 4 4"), 1280),
-        vtk("scalars named otherwise", keys_with("scalars float", "elevation float"), 1289),
-        vtk("scalars of doubles", keys_with("scalars float", "scalars double"), 1289),
+        vtk("scalars without a name", keys_with("scalars float", "float"), 1289),
+        vtk("scalars of ints", keys_with("scalars float", "scalars int"), 1289),
         vtk("scalars of three components", keys_with("scalars float", "scalars float 3"), 1297),
-        vtk("lookup table not default", keys_with("TABLE default", "TABLE mine"), 1302),
+        vtk("lookup table with its size", keys_with("TABLE default", "TABLE mine 4"), 1302),
+        vtk("field of strings", head + "FIELD f 1\nnames 1 1 string\nx\n" + Vtk_Keys + data, 1305),
         vtk("aspect ratio", keys_with("SPACING", "ASPECT_RATIO"), 1305),
         vtk("cells not square", keys_with("SPACING 1 1", "SPACING 0.5 0.25"), 1326),
         vtk("word among the values", keyed + "1 2 abc 4\n", 1348, "Line 11:\n1 2 abc 4\n"),
-        vtk("nan among the values", keyed + "1 nan 3 4\n", 1348, "Line 11:\n1 nan 3 4\n"),
+        vtk("nan run on among the values", keyed + "1 nanx 3 4\n", 1348, "Line 11:\n1 nanx 3 4\n"),
         {"metric cells not square", "vtk2esri", {{"in.vtk", keys_with("SPACING 1 1", "SPACING 2 1")}}, {}, "out.asc",
          square + "No utputfile (out.asc) generated\n", 1},
         {"metric grid to GRD98", "vtk2grd98", {{"in.vtk", keys_with("SPACING 1 1", "SPACING 1000 1000")}}, {}, "out.grd",
@@ -131,11 +138,30 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         esri("cell size negative", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize -1\n1 2\n3 4\n", 1510),
         esri("no columns", "ncols 0\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n", 1480),
         esri("nodata not a number", head5 + "NODATA_value none\n1 2\n3 4\n", 1524),
-        esri("keyword in place of nodata", head5 + "ncols 2\n1 2\n3 4\n", 1524),
+        esri("keyword given twice", head5 + "ncols 2\n1 2\n3 4\n", 1450, "Line 6 repeats a keyword:\nncols 2\n"),
+        esri("cell size and dx", "dx 1\n" + head5, 1450, "Line 6 repeats a keyword:\ncellsize 1\n"),
+        esri("lines in any order, cell size missing", "nrows 2\nncols 2\n\nyllcorner 0\nxllcorner 0\n1 2\n3 4\n", 1510),
+        esri("byte order in a text grid", hdr + "byteorder lsbfirst\n1 2\n3 4\n", 1640, "Line 7:\nbyteorder lsbfirst\n"),
         esri("word among the values", hdr + "1 2\nx 4\n", 1640, "Line 8:\nx 4\n"),
         pair("nothing after cellsize in a text grid", {{"in.asc", head5}}, "in.flt could not be opened\n"),
-        pair("Float header ends after cellsize", {{"g.flt", floats}, {"g.hdr", head5}},
-             Grid_Report("ESRI Ascii", "g.flt", 1515)),
+        ehdr("unsigned 2-byte cells", "NBITS 16\nPIXELTYPE UNSIGNEDINT\n", 1545,
+             "16-bit unsigned integer cells not supported\n"),
+        ehdr("8-bit cells, unsigned without a PIXELTYPE", "NBITS 8\n", 1545, "8-bit unsigned integer cells not supported\n"),
+        ehdr("doubles", "PIXELTYPE FLOAT\nNBITS 64\n", 1545, "64-bit float cells not supported\n"),
+        ehdr("an unknown pixel type", "PIXELTYPE COMPLEX\n", 1545, "PIXELTYPE COMPLEX not supported\n"),
+        ehdr("three bands", "NBANDS 3\n", 1545, "3 bands not supported: one band only\n"),
+        ehdr("band rows shorter than a row", "BANDROWBYTES 4\n", 1550, "BANDROWBYTES 4 is less than a row of 8 bytes\n"),
+        ehdr("total rows shorter than band rows", "BANDROWBYTES 12\nTOTALROWBYTES 8\n", 1550,
+             "TOTALROWBYTES 8 is less than a row of 12 bytes\n"),
+        ehdr("negative skip", "SKIPBYTES -4\n", 1550),
+        ehdr("data short of the skipped bytes", "SKIPBYTES 8\n", 1555, "g.bil holds 16 bytes, its header asks for 24\n"),
+        ehdr("nodata no 2-byte cell can hold", "NBITS 16\nPIXELTYPE SIGNEDINT\nNODATA 0.5\n", 1524),
+        {"KMS2002 steps 0.5 and 1 to ESRI", "kms2esri", {{"in.kms", "0 1 0 1 1 0.5\n1 2\n3 4\n5 6\n"}}, {}, "out.asc",
+         "KMS2002 GRID file in.kms could not be properly treated\nOnly square cells accepted\n"
+         "No utputfile (out.asc) generated\n", 1},
+        {"ESRI dx and dy to ESRI", "arc2ascii", {{"in.asc", "ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 1\ndy 2\n5\n"}},
+         {}, "out.asc", "ESRI Ascii GRID file in.asc could not be properly treated\nOnly square cells accepted\n"
+         "No utputfile (out.asc) generated\n", 1},
         pair("Float header without ncols", {{"g.flt", floats}, {"g.hdr", "nrows 2\n"}},
              Grid_Report("ESRI Ascii", "g.flt", 1480)),
         pair("Float byte order vms_ffloat", {{"g.flt", floats}, {"g.hdr", hdr + "byteorder VMS_FFLOAT\n"}},
@@ -158,8 +184,8 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
         {"VTK binary short", "vtk2esri", {{"in.vtk", binary + Big_Float(1) + Big_Float(2)}}, {}, "out.asc",
          short_of("in.vtk", binary.size() + 8, binary.size() + 8), 1, true},
         {"ESRI text short", "esri2vtk", {{"in.asc", hdr + "1 2\n3\n"}}, {}, "out.vtk", short_of("in.asc", 8, 12), 1, true},
-        {"ESRI Float short", "esri2vtk", {{"g.flt", std::string(12, '\0')}, {"g.hdr", hdr}}, {}, "out.vtk",
-         short_of("g.flt", 8, 12), 1, true},
+        pair("ESRI Float short", {{"g.flt", std::string(12, '\0')}, {"g.hdr", hdr}},
+             "g.flt holds 12 bytes, its header asks for 16\n" + Grid_Report("ESRI Ascii", "g.flt", 1555)),
         {"KMS2002 text long", "kms2vtk", {{"in.kms", "0 1 0 1 1 1\n1 2 3 4 5\n"}}, {}, "out.vtk", "", 0, true},
     };
     for (const Run_Case& c : cases) {
@@ -244,6 +270,12 @@ TEST(VtkInput, DebugEchoAndStandardInputThroughAPipe) {
     EXPECT_EQ(Vtk_Floats(dir / "out.vtk"), (std::vector<float>{1, 2, 3, 4}));
 }
 
+std::string Big_Double(double value) {
+    std::string bytes(8, '\0');
+    std::memcpy(bytes.data(), &value, 8);
+    return std::string(bytes.rbegin(), bytes.rend());
+}
+
 // One row of 361 values, 0 to 360, the first at longitude 0.
 std::string Globe_Row(const std::string& header) {
     std::string text = header;
@@ -317,6 +349,60 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
         pair("Float: no extension", "grid", "grid.hdr", "byteorder lsbfirst\n", false, false),
         pair("Float: header named alone", "g.flt", "g.hdr", "", false, true),
         pair("Float: header named alone, -r", "g.flt", "g.hdr", "", true, true, {"-r"}),
+        pair("Float: header named alone with its byte order", "g.flt", "g.hdr", "byteorder msbfirst\n", true, true),
+
+        {"ESRI: lines in any order and case, empty lines between", "esri2vtk",
+         {{"in.asc", "nrows 2\n\nCellSize 0.5\n  \nNCOLS 2\nyllcorner 40\nXLLCENTER 10\nnodata_value 4\n1 2\n3 4\n"}}, {},
+         {"DIMENSIONS 2 2 1", "SPACING 0.5 0.5 0", "ORIGIN 10 40.25 0"}, {3, kFloatNaN, 1, 2}},
+        {"ESRI: dx and dy of non-square cells", "esri2vtk",
+         {{"in.asc", "ncols 2\nnrows 3\nxllcorner 10\nyllcorner 40\ndx 0.5\ndy 0.25\n1 2\n3 4\n5 6\n"}}, {},
+         {"DIMENSIONS 2 3 1", "SPACING 0.5 0.25 0", "ORIGIN 10.25 40.125 0"}, {5, 6, 3, 4, 1, 2}},
+        {"ESRI: nan as nodata and texts for no value", "esri2vtk",
+         {{"in.asc", "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value NaN\nnan -NAN +Nan\nnull, 7 -9999\n"}},
+         {}, {"DIMENSIONS 3 2 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"},
+         {kFloatNaN, 7, -9999, kFloatNaN, kFloatNaN, kFloatNaN}},
+        {"KMS2002: texts for no value", "kms2vtk", {{"in.kms", "0 1 0 1 1 1\nNaN 2\n3 null\n"}}, {},
+         {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {3, kFloatNaN, kFloatNaN, 2}},
+        {"Float: no nodata_value, so -9999 is undefined", "esri2vtk",
+         {{"g.flt", Big_Float(-9999) + Big_Float(-2.5f)}, {"g.hdr", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {kFloatNaN, -2.5f}},
+        // GDAL's EHdr header; lines for other programs are passed over.
+        {"EHdr: floats in Intel order, named by the data file", "esri2vtk",
+         {{"g.flt", Little_Float(7) + Little_Float(-2.5f)},
+          {"g.hdr", "BYTEORDER I\nLAYOUT BIL\nNROWS 1\nNCOLS 2\nNBANDS 1\nNBITS 32\nBANDROWBYTES 8\n"
+                    "TOTALROWBYTES 8\nPIXELTYPE FLOAT\nULXMAP 0.5\nULYMAP 0.5\nXDIM 1\nYDIM 1\nNODATA 7\nUNITS METERS\n\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {kFloatNaN, -2.5f}},
+        {"EHdr: 2-byte integers in Motorola order, skipped bytes and padded rows", "esri2vtk",
+         {{"g.bil", "abc" + Big_Short(1) + Big_Short(2) + "pp" + Big_Short(-5) + Big_Short(4) + "pp"},
+          {"g.hdr", "byteorder m\nnrows 2\nncols 2\nnbits 16\npixeltype signedint\nskipbytes 3\nbandrowbytes 6\n"
+                    "totalrowbytes 6\nulxmap 10.5\nulymap 41.5\nxdim 1\nydim 1\nnodata -5\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 10.5 40.5 0"}, {kFloatNaN, 4, 1, 2}},
+        {"EHdr: 4-byte integers named by the header, data in the .bil", "esri2vtk",
+         {{"g.hdr", "NCOLS 2\nNROWS 1\nNBITS 32\nPIXELTYPE SIGNEDINT\nBYTEORDER I\nULXMAP 0.5\nULYMAP 0.5\nXDIM 1\nYDIM 1\n"},
+          {"g.bil", std::string("\xa0\x86\x01\x00\xf9\xff\xff\xff", 8)}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {100000, -7}},
+        // VTK's own writers: the bytes of the FIELD array would read as a
+        // SPACING line if they were taken for text.
+        {"VTK: field data, metadata, named doubles and a lookup table behind them", "depthgrid",
+         {{"in.vtk", "# vtk DataFile Version 5.1\nvtk output\nBINARY\nDATASET STRUCTURED_POINTS\nFIELD FieldData 1\n"
+                     "note 1 2 float\n\nSPACING\nMETADATA\nINFORMATION 0\n\nDIMENSIONS 2 2 1\nSPACING 1 1 1\nORIGIN 0 0 0\n"
+                     "POINT_DATA 4\nSCALARS elevation double\nLOOKUP_TABLE colours\n" +
+                     Big_Double(1) + Big_Double(2.5) + Big_Double(3) + Big_Double(4) +
+                     "\nLOOKUP_TABLE colours 1\n\xff\0\0\xff"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, 2.5f, 3, 4}},
+        {"VTK: text field data before and after the values, empty lines, nan", "depthgrid",
+         {{"in.vtk", vtk + "FIELD FieldData 2\nnote 1 3 float\n1.5 2.5\n3.5\nNULL_ARRAY\n\nDIMENSIONS 2 2 1\n"
+                           "SPACING 1 1 0\n\nORIGIN 0 0 0\nPOINT_DATA 4\nSCALARS values double 1\nLOOKUP_TABLE mine\n"
+                           "1 nan\n3 4\nFIELD FieldData 1\nextra 1 2 float\n7 8\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, kFloatNaN, 3, 4}},
+        {"VTK: the first scalars of the points, behind those of the cells, vectors after them", "depthgrid",
+         {{"in.vtk", vtk + "DIMENSIONS 2 2 1\nSPACING 1 1 0\nORIGIN 0 0 0\nCELL_DATA 1\nSCALARS cells float\n"
+                           "LOOKUP_TABLE default\n9\nVECTORS v int\n1 2 3\nPOINT_DATA 4\nSCALARS points float\n"
+                           "LOOKUP_TABLE default\n1 2\n3 4\nVECTORS v float\n1 2 3 4 5 6 7 8 9 10 11 12\n"}},
+         {}, {"DIMENSIONS 2 2 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {1, 2, 3, 4}},
+        {"VTK: 2-byte text values, null undefined", "depthgrid",
+         {{"in.vtk", vtk + "DIMENSIONS 2 1 1\nSPACING 1 1 0\nORIGIN 0 0 0\nSCALARS s short\nLOOKUP_TABLE default\n5 NULL\n"}},
+         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0 0 0"}, {5, kFloatNaN}},
     };
     for (const Case& c : cases) {
         Scratch_Dir dir;
@@ -327,6 +413,20 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
         EXPECT_EQ(std::vector<std::string>(out.header.begin() + 4, out.header.begin() + 7), c.header) << c.what;
         EXPECT_EQ(Big_Floats(out.data), c.cells) << c.what;
     }
+}
+
+// depthgrid's own ESRI Float pair of 2-byte cells says so in its header and
+// reads back as 2-byte cells, its nodata value undefined.
+TEST(EsriInput, OwnTwoBytePairReadsBack) {
+    Scratch_Dir dir;
+    Write_File(dir / "in.vtk", std::string(Vtk_Head) + "DIMENSIONS 2 2 1\nSPACING 1 1 0\nORIGIN 0 0 0\n"
+                                                     "SCALARS scalars short\nLOOKUP_TABLE default\n1 -2\n-32768 300\n");
+    ASSERT_EQ(Run_Program("vtk2flt", {"-i", "in.vtk", "out.flt"}, In(dir)).status, 0);
+    EXPECT_EQ(Read_File(dir / "out.flt").size(), 8u);
+    EXPECT_NE(Read_File(dir / "out.hdr").find("NBITS 16\nPIXELTYPE SIGNEDINT\n"), std::string::npos);
+    Process_Result back = Run_Program("esri2vtk", {"out.flt", "back.vtk"}, In(dir));
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(Vtk_Floats(dir / "back.vtk"), (std::vector<float>{1, -2, kFloatNaN, 300}));
 }
 
 // The header's nodata value and every -x value are undefined together, into

@@ -89,7 +89,7 @@ def write_gdal(grid, path, driver, gdal_type="Float32", nodata=-9999.0, options=
 
 
 def write_vtk(grid, path, version=42, ascii=False, name=None, vtk_type="float", lookup=None, field=False,
-              writer="vtkStructuredPointsWriter"):
+              writer="vtkStructuredPointsWriter", cell_data=False):
     vtk = need("vtk")
     numpy_support = vtk.numpy_support
     rows, cols = grid.cells.shape
@@ -108,6 +108,13 @@ def write_vtk(grid, path, version=42, ascii=False, name=None, vtk_type="float", 
         table.Build()
         array.SetLookupTable(table)
     image.GetPointData().SetScalars(array)
+    if cell_data:  # scalars of the cells come first in the file, vectors follow the point scalars
+        cell_cells = numpy_support.numpy_to_vtk(np.arange((rows - 1) * (cols - 1), dtype=np.float64), deep=1)
+        cell_cells.SetName("cell_values")
+        image.GetCellData().SetScalars(cell_cells)
+        vectors = numpy_support.numpy_to_vtk(np.ones((rows * cols, 3), dtype=np.float32), deep=1)
+        vectors.SetName("flow")
+        image.GetPointData().SetVectors(vectors)
     if field:
         note = vtk.vtkFloatArray()
         note.SetName("note")
@@ -303,6 +310,9 @@ INPUTS = {
     "vtk-field-data-binary": ("in.vtk", lambda g, p: write_vtk(g, p, 51, field=True), "depthgrid", read_vtk),
     "vtk-field-data-ascii": ("in.vtk", lambda g, p: write_vtk(g, p, 42, ascii=True, field=True), "depthgrid",
                              read_vtk),
+    "vtk-cell-data": ("in.vtk", lambda g, p: write_vtk(g, p, 51, cell_data=True), "depthgrid", read_vtk),
+    "vtk-cell-data-ascii": ("in.vtk", lambda g, p: write_vtk(g, p, 42, ascii=True, cell_data=True), "depthgrid",
+                            read_vtk),
     # VTK writes "nan" among ASCII values but cannot read it back: the cells
     # are those it was given, printed with 6 digits.
     "vtk-ascii-nan": ("in.vtk", lambda g, p: write_vtk(g, p, 51, ascii=True), "depthgrid",
