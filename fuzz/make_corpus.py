@@ -69,6 +69,8 @@ def vtk_seeds():
         "one-cell": vtk(1, 1, True, False),
         "metric": vtk(4, 3, False, False, spacing=(1000, -1000), origin=(500000, 6000000)),
         "global": vtk(36, 18, False, False, spacing=(10, 10), origin=(-180, -85)),
+        # Sizes near the limits: the header is sound, the data end early.
+        "tall": vtk(2, 3, True, False).replace(b"DIMENSIONS 2 3 1", b"DIMENSIONS 4 2000000000 1"),
     }
 
 # ---- ESRI -----------------------------------------------------------------------
@@ -97,6 +99,7 @@ def esri_ascii_seeds():
         "global": esri_ascii(36, 18, -180, -90, 10),
         "from-zero": esri_ascii(37, 18, 0, -85, 10, corner=False),
         "metric": esri_ascii(4, 3, 400000, 6000000, 100),
+        "far-metric": esri_ascii(3, 2, -2000000000, 2000000000, 1000),
     }
 
 
