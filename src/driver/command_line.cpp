@@ -1,10 +1,14 @@
 #include "driver/command_line.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
+#include "core/input_names.h"
 #include "geometry/ftoi.h"
 
 const char* const Usage =
@@ -46,11 +50,19 @@ const char* const FullUsage =
     "  outfile            Output %s grid file \n"
     " \n";
 
-namespace {
-
-[[noreturn]] void Bad_Command_Line(RunState& run) {
+void Bad_Command_Line(RunState& run) {
     std::fprintf(run.StdErr, Usage, run.Invocation);
     End_Run(run, 1);
+}
+
+namespace {
+
+// GRD98 output is never text: GRD98 and ASCII together ask for ESRI ASCII.
+void Settle_Text_Output(RunState& run) {
+    if (run.GRD98out && run.Ascii) {
+        run.ESRIout = 1;
+        run.GRD98out = 0;
+    }
 }
 
 bool Contains(const char* text, const char* key) { return std::strstr(text, key) != nullptr; }
@@ -90,18 +102,6 @@ bool No_Input_Chosen(const RunState& run) {
              run.GRD98in || run.ESRIin || run.KMS2002);
 }
 
-const char* Input_Title(const RunState& run) {
-    if (run.Blend) return "Gebco_SandS_blend One minute";
-    if (run.Gina) return "GINA Half minute";
-    if (run.Srtm30) return "SRTM30+ Half minute";
-    if (run.Etopo2) return "Etopo2 Two minute";
-    if (run.Gebco) return "GEBCO One minute";
-    if (run.VTKin) return "VTK format";
-    if (run.ESRIin) return "ESRI Ascii/Float";
-    if (run.KMS2002) return "KMS2002 Ascii";
-    return "GRD98 format";
-}
-
 const char* Output_Title(const RunState& run) {
     if (run.GRD98out) return "GRD98";
     if (run.ESRIout && run.Ascii) return "ESRI Ascii";
@@ -111,12 +111,9 @@ const char* Output_Title(const RunState& run) {
 
 [[noreturn]] void Print_Help(RunState& run) {
     if (No_Input_Chosen(run)) run.VTKin = 1;
-    if (run.GRD98out && run.Ascii) {
-        run.ESRIout = 1;
-        run.GRD98out = 0;
-    }
+    Settle_Text_Output(run);
     std::fprintf(run.StdOut, Usage, run.Invocation);
-    std::fprintf(run.StdOut, FullUsage, run.Snap, Input_Title(run), Output_Title(run));
+    std::fprintf(run.StdOut, FullUsage, run.Snap, Input_Name_Table[int(Named_Input(run))].help, Output_Title(run));
     End_Run(run, 0);
 }
 
@@ -189,32 +186,19 @@ int Option_Word(RunState& run, int argc, char** argv, int index) {
             break;
         }
         case 'O':
-            if (run.Ascii) {
-                run.GRD98out = 0;
-                run.ESRIout = 1;
-            } else {
-                run.ESRIout = 0;
-                run.GRD98out = 1;
-            }
-            break;
         case 'A':
-            if (run.GRD98out) {
-                run.ESRIout = 1;
-                run.GRD98out = 0;
-            }
-            run.Ascii = 1;
+            if (letter == 'O') run.GRD98out = 1, run.ESRIout = 0;
+            else run.Ascii = 1;
+            Settle_Text_Output(run);
             break;
         case 'Z':
             if (run.Zero) run.Zero2 = 1;
             run.Zero = 1;
             break;
         case 'M':
-            if (run.Minus) {
-                run.Minus = 0;
-                run.Altitudes = 1;
-            } else {
-                run.Minus = 1;
-            }
+            // A second -m keeps the signs and picks the heights.
+            if (run.Minus) run.Altitudes = 1;
+            run.Minus = !run.Minus;
             break;
         case 'L': run.Pixel = 1; break;
         case 'Q': run.UpsideDown = 1; break;
@@ -224,6 +208,13 @@ int Option_Word(RunState& run, int argc, char** argv, int index) {
         case 'F': run.FloatInp = 1; break;
         case 'W': case 'E': case 'S': case 'N': case 'X': case 'Y': case 'V': case ':': case '.': {
             const char* value_text = Value_Text(p + 1, argc, argv, index);
+            // "nan" is the one word an undefined output value may be: float
+            // grids mark their empty cells with it. It is written as "nan".
+            if (letter == 'Y' && strcasecmp(value_text, "nan") == 0) {
+                run.NaN_par = "nan";
+                run.Oundef = std::numeric_limits<float>::quiet_NaN();
+                return index;
+            }
             if (letter == 'Y') run.NaN_par = value_text;
             float value = 0;
             if (!Read_Value(value_text, value)) Bad_Command_Line(run);
@@ -267,10 +258,7 @@ void Read_Command_Line(RunState& run, int argc, char** argv) {
     }
 
     if (run.OutName[0] == '\0') Bad_Command_Line(run);
-    if (run.GRD98out && run.Ascii) {
-        run.ESRIout = 1;
-        run.GRD98out = 0;
-    }
+    Settle_Text_Output(run);
     if (No_Input_Chosen(run)) run.VTKin = 1;
     if (run.Debug && std::strcmp(run.OutName, "-") == 0) run.Debug = run.StdErr;
 }

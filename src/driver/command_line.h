@@ -1,10 +1,13 @@
 // The invocation name and the command-line words.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 extern const char* const Usage;
 extern const char* const FullUsage;
+
+// Prints the short usage on standard error and ends the run with status 1.
+[[noreturn]] void Bad_Command_Line(RunState& run);
 
 // Lower-case base name of the invocation word: the part after the last
 // "\\", "/", "~" or ":", up to its first ".".

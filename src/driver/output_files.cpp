@@ -2,10 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "formats/esri_writer.h"
 #include "formats/vtk_writer.h"
@@ -23,29 +21,14 @@ char* Last_Separator(char* path) {
 
 bool Is_Dash(const char* name) { return strcmp(name, "-") == 0; }
 
-// An ESRI output whose last extension begins with "fl" (flt, FLT, Float, ...)
-// is a Float pair whatever the options said.
-bool Float_Extension(const char* name) {
-    const char* dot = strrchr(name, '.');
-    return dot && (dot[1] == 'f' || dot[1] == 'F') && (dot[2] == 'l' || dot[2] == 'L');
-}
-
-bool Upper(char c) { return isupper(static_cast<unsigned char>(c)) != 0; }
-
-// The header file of a Float pair: the name cut at its last "." and given
-// ".HDR" when the extension began with a capital, ".hdr" otherwise; a name
-// without a "." takes the case of its last character. The ESRI reader finds
-// the header of an input by the same rule.
-std::string Header_Name(const char* name) {
-    const char* dot = strrchr(name, '.');
-    if (dot) return std::string(name, dot) + (Upper(dot[1]) ? ".HDR" : ".hdr");
-    const size_t length = strlen(name);
-    return std::string(name) + (length > 0 && Upper(name[length - 1]) ? ".HDR" : ".hdr");
-}
-
-[[noreturn]] void Not_Opened(RunState& run, const char* name) {
-    fprintf(run.StdErr, "%s could not be opened\n", name);
-    End_Run(run, 1);
+// Creates the directories that lead to the file named by `path`.
+void New_Directories_Of(char* path) {
+    if (char* separator = Last_Separator(path)) {
+        const char found = *separator;
+        *separator = '\0';
+        New_Directory(path);
+        *separator = found;
+    }
 }
 
 }  // namespace
@@ -80,12 +63,7 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
     // file that cannot be created.
     if (strlen(Name) <= Max_Path) {
         strcpy(path, Name);
-        if (char* separator = Last_Separator(path)) {
-            const char found = *separator;
-            *separator = '\0';
-            New_Directory(path);
-            *separator = found;
-        }
+        New_Directories_Of(path);
         file = fopen(path, Mode);
         if (file) return file;
         failure = errno;
@@ -106,6 +84,10 @@ bool Output_Is_Input(const RunState& run) {
 
 }  // namespace
 
+bool Text_Output(const RunState& run) {
+    return run.Ascii && !(run.ESRIout && !Is_Dash(run.OutName) && ESRI_Float_Name(run.OutName));
+}
+
 void Open_Output(RunState& run) {
     if (Is_Dash(run.OutName)) {
         run.OutFile = run.StdOut;
@@ -116,8 +98,14 @@ void Open_Output(RunState& run) {
         fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
         End_Run(run, -1);
     }
-    if (run.ESRIout && Float_Extension(run.OutName)) {
-        // The pair is created when its header is written.
+    if (run.ESRIout && ESRI_Float_Name(run.OutName)) {
+        // The pair is created when its header is written. Its header lies in
+        // the data file's folder or in one that leads to it.
+        if (strlen(run.OutName) <= Max_Path) {
+            String path;
+            strcpy(path, run.OutName);
+            New_Directories_Of(path);
+        }
         run.Ascii = 0;
         return;
     }
@@ -130,49 +118,4 @@ void Write_VTK_Output_Header(RunState& run) {
         Write_VTK_Header(run, run.Debug);
     }
     Write_VTK_Header(run, run.OutFile);
-}
-
-void Write_ESRI_Output_Header(RunState& run) {
-    if (run.Ascii) {
-        // Header and rows share the one output file.
-        Write_ESRI_Header(run, run.OutFile);
-        if (run.Debug) fprintf(run.Debug, "%s output file %s\n", "ESRI Ascii", run.OutName);
-    } else {
-        // A Float pair needs a file name to put its header beside.
-        if (Is_Dash(run.OutName)) Not_Opened(run, run.OutName);
-
-        // A name with a non-Float extension was created as one file; the data
-        // file is opened afresh after the header.
-        if (run.OutFile) {
-            fclose(run.OutFile);
-            run.OutFile = nullptr;
-        }
-
-        const std::string header = Header_Name(run.OutName);
-        if (header.size() > Max_Path) Not_Opened(run, header.c_str());
-        // Opening the data file would wipe the header just written.
-        if (header == run.OutName) {
-            fprintf(run.StdErr, "%s could not be opened: header and data file have the same name\n",
-                    run.OutName);
-            End_Run(run, 1);
-        }
-        strcpy(run.OutName2, header.c_str());
-
-        FILE* file = fopen(run.OutName2, "w");
-        if (!file) Not_Opened(run, run.OutName2);
-        Write_ESRI_Header(run, file);
-        // A header lost on its way to the disk leaves data nobody can read.
-        const bool lost = ferror(file) != 0;
-        if (fclose(file) != 0 || lost) {
-            fprintf(run.StdErr, "%s could not be written\n", run.OutName2);
-            End_Run(run, 1);
-        }
-
-        run.OutFile = fopen(run.OutName, "wb");
-        if (!run.OutFile) Not_Opened(run, run.OutName);
-        if (run.Debug)
-            fprintf(run.Debug, "%s output files %s / %s\n", "ESRI Float", run.OutName,
-                    run.OutName2);
-    }
-    if (run.Debug) Write_ESRI_Header(run, run.Debug);
 }

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Creates every directory named by Name and by each of its leading parts.
 // Failures are ignored: they show when the file itself is opened.
@@ -14,16 +14,13 @@ void New_Directory(const char* Name);
 // "%s could not be created (%1d)" with Line and ends the run with status -1.
 FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line);
 
+// The output is written as text: ASCII asked for, and not an ESRI output
+// whose extension makes it a Float pair.
+bool Text_Output(const RunState& run);
+
 // Takes standard output or creates the output file (run step 8); may clear
 // Ascii for an ESRI output whose extension begins with "fl".
 void Open_Output(RunState& run);
 
 // VTK output: the header on Debug (when set) and on OutFile (run step 10).
 void Write_VTK_Output_Header(RunState& run);
-
-// ESRI output: the header at the start of an ESRI ASCII file, or the header
-// file of an ESRI Float pair followed by the opening of its data file
-// (run step 12). A Float pair that cannot be made (written to "-", a header
-// that cannot be opened or written in full, a data file that cannot be
-// opened) ends the run with status 1.
-void Write_ESRI_Output_Header(RunState& run);

@@ -5,23 +5,22 @@
 #include <cfloat>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "driver/command_line.h"
 #include "driver/output_files.h"
 #include "extract.h"
 #include "formats/esri_reader.h"
+#include "formats/esri_writer.h"
 #include "formats/grd98_reader.h"
-#include "formats/swap.h"
+#include "formats/grd98_writer.h"
+#include "formats/kms_reader.h"
+#include "core/swap.h"
 #include "formats/vtk_reader.h"
 #include "geometry/datasets.h"
 #include "geometry/window.h"
 #include "transfer/row_transfer.h"
 #include "transfer/value_rules.h"
-
-void End_Run(RunState& run, int status) {
-    run.ExitStatus = status;
-    throw RunEnded{status};
-}
 
 namespace {
 
@@ -37,10 +36,10 @@ FILE* Seekable_Input(FILE* in) {
     if (fseeko(in, 0, SEEK_CUR) == 0) return in;
     FILE* spool = tmpfile();
     if (!spool) return nullptr;
-    static char block[1 << 16];
+    std::vector<char> block(size_t{1} << 16);
     size_t n;
-    while ((n = fread(block, 1, sizeof block, in)) > 0) {
-        if (fwrite(block, 1, n, spool) != n) {
+    while ((n = fread(block.data(), 1, block.size(), in)) > 0) {
+        if (fwrite(block.data(), 1, n, spool) != n) {
             fclose(spool);
             return nullptr;
         }
@@ -70,8 +69,8 @@ void Open_Input(RunState& run) {
 void Read_Input_Header(RunState& run) {
     switch (run.Input()) {
     case RunState::InputKind::VTK: Read_VTK_Header(run); break;
-    case RunState::InputKind::ESRI:
-    case RunState::InputKind::KMS2002: Read_ESRI_Header(run); break;
+    case RunState::InputKind::ESRI: Read_ESRI_Header(run); break;
+    case RunState::InputKind::KMS2002: Read_KMS2002_Header(run); break;
     case RunState::InputKind::GRD98: Read_GRD98_Header(run); break;
     case RunState::InputKind::Global: break;  // fixed layout, no header
     }
@@ -88,19 +87,19 @@ void End_Check(RunState& run) {
     const bool more = Read_Short(run, value);
     if (!run.Global()) return;  // grids with a header have no end check
     if (!run.Gebco) {
-        if (more) Set_Error(run, 2802);
+        if (more) Set_Error(run, Data_Beyond_Grid);
         return;
     }
     // A GEBCO file ends with exactly one value -32767 after its last row.
     if (!more) {
-        Set_Error(run, 2794);
+        Set_Error(run, Gebco_Marker_Missing);
         return;
     }
     if (run.Raw) Swap2(&value);
     if (-int(value) != 32767) {
-        Set_Error(run, 2815);
+        Set_Error(run, Gebco_Marker_Wrong);
     } else if (Read_Short(run, value)) {
-        Set_Error(run, 2819);
+        Set_Error(run, Data_Beyond_Gebco_Marker);
     }
 }
 
@@ -117,7 +116,20 @@ void Error_Report(RunState& run) {
 // A buffered write may fail only when it is flushed: the output is not done
 // before its last byte has left.
 void Flush_Output(RunState& run) {
-    if (run.OutFile && fflush(run.OutFile) != 0) Set_Error(run, run.Ascii ? 2782 : run.ShortOut ? 2523 : 2639);
+    if (run.OutFile && fflush(run.OutFile) != 0)
+        Set_Error(run, run.Ascii ? Lost_Text_Output : run.ShortOut ? Lost_Short_Output : Lost_Float_Output);
+}
+
+// The row transfer; GRD98 output takes two passes, because its header needs
+// the value range of a check pass that writes nothing.
+void Transfer_Stage(RunState& run) {
+    Transfer_Rows(run);
+    End_GRD98_Pass(run);
+    if (!run.Check || run.Error) return;
+    Write_GRD98_Header(run);
+    run.Check = 0;
+    Transfer_Rows(run);
+    End_GRD98_Pass(run);
 }
 
 void Run_Stages(RunState& run, int argc, char** argv) {
@@ -139,6 +151,8 @@ void Run_Stages(RunState& run, int argc, char** argv) {
     if (!run.Global()) Grid_Window(run);
 
     Settle_ShortOut(run);
+    // A 16-bit cell has no NaN: "-y nan" asks for float or text output.
+    if (run.Oundef != run.Oundef && run.ShortOut && !Text_Output(run)) Bad_Command_Line(run);
     Open_Output(run);
     Settle_Output_Defaults(run);
     Pixel_Dataset_Correction(run);
@@ -150,9 +164,9 @@ void Run_Stages(RunState& run, int argc, char** argv) {
     if (run.ESRIout) Write_ESRI_Output_Header(run);
 
     Renumber_Rows(run);
-    Transfer_Rows(run);
+    Transfer_Stage(run);
 
-    if (run.Ascii && fputc('\n', run.OutFile) == EOF) Set_Error(run, 2782);
+    if (run.Ascii && fputc('\n', run.OutFile) == EOF) Set_Error(run, Lost_Text_Output);
     Flush_Output(run);
     if (run.Error == 0) End_Check(run);
     if (run.Error != 0) Error_Report(run);
@@ -186,6 +200,7 @@ int Run_Converter(RunState& run, int argc, char** argv) {
         run.ExitStatus = 1;
     }
     Close(run, run.Debug);
+    Close(run, run.Values);
     const bool written = Close(run, run.OutFile);
     Close(run, run.InpFile);
     if (!written && run.ExitStatus == 0) {

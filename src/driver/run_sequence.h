@@ -1,7 +1,7 @@
 // The driver's sequence from the command line to the exit status.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Runs one conversion and returns the process exit status (0, 1 or -1 shown
 // by the shell as 255). Closes every file it opened.

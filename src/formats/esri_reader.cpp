@@ -1,18 +1,13 @@
 #include "formats/esri_reader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstring>
+#include <string>
 
 #include "extract.h"
-#include "formats/header_lines.h"
+#include "formats/companion.h"
+#include "formats/grid_reader.h"
 #include "formats/keywords.h"
-#include "formats/text_grid.h"
-#include "formats/vtk_reader.h"
-#include "geometry/ftoi.h"
 #include "geometry/snapping.h"
-#include "transfer/value_rules.h"
 
 namespace {
 
@@ -21,21 +16,11 @@ namespace {
     End_Run(run, 1);
 }
 
-// The other file of an ESRI Float pair: the name cut at its last "." and
-// given `upper` when the extension began with a capital, `lower` otherwise; a
-// name without a "." takes the case of its last character. The output files
-// of a pair are named by the same rule.
-void Sibling_Name(RunState& run, const char* name, const char* upper, const char* lower) {
-    const char* dot = std::strrchr(name, '.');
-    const size_t keep = dot ? size_t(dot - name) : std::strlen(name);
-    const char decides = dot ? dot[1] : keep > 0 ? name[keep - 1] : '\0';
-    const char* suffix = std::isupper(static_cast<unsigned char>(decides)) ? upper : lower;
-    if (keep + std::strlen(suffix) >= sizeof(String)) {
-        // Too long to be kept: cutting it would name another file.
-        fprintf(run.StdErr, "%.*s%s could not be opened\n", int(keep), name, suffix);
-        End_Run(run, 1);
-    }
-    std::snprintf(run.InpName2, sizeof(String), "%.*s%s", int(keep), name, suffix);
+// The other file of an ESRI Float pair, named in InpName2.
+void Companion_Input(RunState& run, const char* upper, const char* lower) {
+    const std::string name = Companion_Name(run.InpName, upper, lower);
+    if (name.size() > Max_Companion_Name) Not_Opened(run, name.c_str());
+    std::snprintf(run.InpName2, sizeof(String), "%s", name.c_str());
 }
 
 // The header's undefined value takes slot 0. A value the user named with -x
@@ -61,7 +46,7 @@ public:
             // of an ESRI Float pair, whose header file lies beside it.
             source_.Close();
             Close_Input(run_);
-            Sibling_Name(run_, run_.InpName, ".HDR", ".hdr");
+            Companion_Input(run_, ".HDR", ".hdr");
             run_.InpFile = std::fopen(run_.InpName2, "r");
             if (!run_.InpFile) Not_Opened(run_, run_.InpName2);
             source_.Open(run_.InpFile);
@@ -85,7 +70,7 @@ public:
             return Fail(Bad_Cellsize);
         run_.Spacing_X = size;
 
-        if (!Next()) return Fail(No_Line_After_Cellsize);
+        if (!Next()) return Fail(Header_Ends_After_Cellsize);
         int keyword;
         if (!Get_Symbol(&keyword, ESRI_Keywords)) {
             // No nodata_value: this line is the first line of values.
@@ -145,10 +130,7 @@ void Esri_Geometry(RunState& run, int xll, int yll) {
     run.Spacing_Y = run.Spacing_X;  // square cells
     run.UTM = run.Spacing_X > 1 || run.Origin_X > 360 || run.Origin_X < -180 || run.Origin_Y > 90 ||
               run.Origin_Y < -90;
-    if (!run.UTM) {
-        run.Snap_X = Snap_Spacing(run, &run.Spacing_X, &run.Origin_X, run.Dimensions_X);
-        run.Snap_Y = Snap_Spacing(run, &run.Spacing_Y, &run.Origin_Y, run.Dimensions_Y);
-    }
+    if (!run.UTM) Snap_Grid(run);
     // Values stand at the centres of the cells.
     if (xll == xllcorner) run.Origin_X += run.Spacing_X / 2;
     if (yll == yllcorner) run.Origin_Y += run.Spacing_Y / 2;
@@ -159,35 +141,14 @@ void Esri_Geometry(RunState& run, int xll, int yll) {
     }
 }
 
-void Common_Geometry(RunState& run) {
-    run.FloatInp = 1;
-    run.Resolution_X = 1 / run.Spacing_X;
-    run.Resolution_Y = 1 / run.Spacing_Y;
-    run.Resolution_J = run.Snap_X ? ftoi(run.Resolution_X) : run.Resolution_X;
-    run.Resolution_I = run.Snap_Y ? ftoi(run.Resolution_Y) : run.Resolution_Y;
-    // ESRI and KMS2002 values are stored from the top row down, each row west to east.
-    run.UpperIn = 1;
-    run.Columns = run.Dimensions_X;
-    run.Rows = run.Dimensions_Y;
-    run.Longitude = run.Origin_X;
-    run.Latitude = run.Origin_Y + (run.Dimensions_Y - 1) * run.Spacing_Y;
-    if (std::fabs(run.Latitude) < 0.0001 * std::fabs(run.Spacing_Y)) run.Latitude = 0;
-}
-
-// A window wholly beside a geographic grid leaves nothing to write.
-bool Window_Misses(const RunState& run) {
-    return run.S > run.Latitude || run.Origin_Y > run.N || run.Longitude > run.E ||
-           run.W > run.Origin_X + (run.Dimensions_X - 1) * run.Spacing_X;
-}
-
 // The raw floats of an ESRI Float pair.
-void Open_Data_File(RunState& run, bool companion) {
+void Open_Data_File(RunState& run, const Grid_Header& grid) {
     Close_Input(run);
     const char* name = run.InpName;
-    if (companion) {
+    if (grid.companion) {
         std::snprintf(run.InpName2, sizeof(String), "%s", run.InpName);
     } else {
-        Sibling_Name(run, run.InpName, ".FLT", ".flt");
+        Companion_Input(run, ".FLT", ".flt");
         name = run.InpName2;
     }
     run.InpFile = std::fopen(name, "rb");
@@ -196,45 +157,21 @@ void Open_Data_File(RunState& run, bool companion) {
     run.Raw ^= 1;
 }
 
-[[noreturn]] void Report(RunState& run) {
-    fprintf(run.StdErr, "%s GRID file %s could not be properly treated\nSource line %1d\n",
-            run.KMS2002 ? "KMS2002" : "ESRI Ascii", run.InpName, run.Error);
-    fprintf(run.StdErr, "No utputfile (%s) generated\n", run.OutName);
-    End_Run(run, 1);
+void Read_Header(RunState& run, Token_Source& source, Grid_Header& grid) {
+    Esri_Header header(run, source);
+    header.Read();
+    if (run.Error == 0) Esri_Geometry(run, header.xll, header.yll);
+    // A header without values behind it is the header file of a Float pair.
+    grid.companion = header.companion;
+    grid.data = header.companion || !header.image ? Grid_Data::Data_File : Grid_Data::Text;
+    grid.bad_values = Bad_Value_Line;
 }
+
+void Report(RunState& run) { Report_Text_Grid(run, "ESRI Ascii"); }
 
 }  // namespace
 
 void Read_ESRI_Header(RunState& run) {
-    run.Error = 0;
-    Token_Source source(run.InpFile);
-    Esri_Header header(run, source);
-    if (run.KMS2002) {
-        header.image = Read_KMS2002_Header(run);
-    } else {
-        header.Read();
-        if (run.Error == 0) Esri_Geometry(run, header.xll, header.yll);
-    }
-    if (run.Debug) fputc('\n', run.Debug);
-
-    if (run.Error == 0) {
-        Common_Geometry(run);
-        if (!run.UTM && Window_Misses(run)) {
-            fprintf(run.StdErr, "ESRI ASCII GRID file %s skipped\n", run.InpName);
-            End_Run(run, 0);
-        }
-    }
-
-    if (!run.KMS2002 && (header.companion || !header.image)) {
-        source.Close();
-        Open_Data_File(run, header.companion);
-    } else {
-        // After a failure the values are not looked at: the run ends anyway.
-        // The count is not compared with the header: a grid short of values
-        // fails where the row transfer reads past its end.
-        if (run.Error == 0) Convert_Text_Values(run, Text_Cell::Float, Bad_Value_Line);
-        source.Close();
-        if (run.Error == 0) Use_Temporary_Input(run);
-    }
-    if (run.Error != 0) Report(run);
+    static constexpr Grid_Format esri{Read_Header, Describe_Top_Down_Grid, Open_Data_File, Report};
+    Read_Grid(run, esri);
 }

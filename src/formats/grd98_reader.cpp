@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "formats/swap.h"
-#include "geometry/ftoi.h"
+#include "core/swap.h"
+#include "geometry/snapping.h"
 
 namespace {
 
@@ -81,11 +81,7 @@ void Print_GRD98_Header(const RunState& run, const GRD98_Header* h) {
 
 void Read_GRD98_Header(RunState& run) {
     GRD98_Header& h = run.GRD98_Inp_Header;
-    if (std::fread(&h, 1, sizeof h, run.InpFile) != sizeof h) {
-        std::fprintf(run.StdErr, "%s could not be read from\n", run.InpName);
-        std::fprintf(run.StdErr, "No utputfile (%s) generated\n", run.OutName);
-        End_Run(run, 1);
-    }
+    if (std::fread(&h, 1, sizeof h, run.InpFile) != sizeof h) No_Output(run, "%s could not be read from\n", run.InpName);
 
     // Raw is the first guess of the byte order; the mark decides.
     if (run.Raw) Swap_GRD98_Header(&h);
@@ -110,12 +106,9 @@ void Read_GRD98_Header(RunState& run) {
 
     if (!run.Pixel) run.Pixel = (h.Cell_Registration & 0xFF) != 0;
 
-    run.Resolution_X = 3600.0 / h.Longitude_Cell_Size;
-    run.Resolution_Y = 3600.0 / h.Latitude_Cell_Size;
     run.Snap_X = Whole_Cells_Per_Degree(h.Longitude_Cell_Size);
     run.Snap_Y = Whole_Cells_Per_Degree(h.Latitude_Cell_Size);
-    run.Resolution_J = run.Snap_X ? ftoi(run.Resolution_X) : run.Resolution_X;
-    run.Resolution_I = run.Snap_Y ? ftoi(run.Resolution_Y) : run.Resolution_Y;
+    Set_Resolutions(run, 3600.0 / h.Longitude_Cell_Size, 3600.0 / h.Latitude_Cell_Size);
 
     run.Columns = h.Longitude_Number_of_Cells;
     run.Rows = h.Latitude_Number_of_Cells;

@@ -2,8 +2,8 @@
 // the geometry it brings into the run state.
 #pragma once
 
-#include "driver/run_state.h"
-#include "formats/grd98_header.h"
+#include "core/run_state.h"
+#include "core/grd98_header.h"
 
 // Reverses the byte order of all 32 words in place; twice restores it.
 void Swap_GRD98_Header(GRD98_Header* header);

@@ -2,12 +2,12 @@
 //
 // GRD98 output takes two passes of the row transfer: a check pass (Check
 // set) that writes nothing and collects Fmin/Fmax/Imin/Imax, then the write
-// pass. The transfer calls, in this order:
-//   check pass ... End_GRD98_Pass(run); Write_GRD98_Header(run);
-//   run.Check = 0; write pass ... End_GRD98_Pass(run);
+// pass. The run sequence calls, in this order:
+//   check pass; End_GRD98_Pass(run); Write_GRD98_Header(run);
+//   run.Check = 0; write pass; End_GRD98_Pass(run);
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Fills GRD98_Out_Header from the window, the origin and the range collected
 // by the check pass, lists it on Debug and writes it big-endian at the start
@@ -15,7 +15,7 @@
 // marker. Does not touch Check.
 void Write_GRD98_Header(RunState& run);
 
-// To be called by the row transfer after each pass of GRD98 output (no
+// To be called after each pass of GRD98 output (no
 // effect for other outputs): Pixel becomes the opposite of Ascii. GRD98
 // output is never text, so the header and the write pass see pixel
 // registration.

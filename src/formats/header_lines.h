@@ -3,7 +3,16 @@
 
 #include <cstdio>
 
+#include "core/run_state.h"
 #include "extract.h"
+
+// The next line of the token reader's current source, echoed on Debug; with
+// AllowEmpty, empty and comment lines are skipped. Null at the end.
+inline char* Get_Ascii_Line(RunState& run, int AllowEmpty) {
+    char* line = AllowEmpty ? Get_Entry() : Get_Line();
+    if (line && run.Debug) fprintf(run.Debug, "%s\n", line);
+    return line;
+}
 
 // Nothing more on the line: it is used up, blank from here, or a comment.
 inline bool Line_Done() { return Get_More() == '\0'; }

@@ -1,13 +1,12 @@
 // The KMS2002 header: one line of six numbers, the southern and northern
 // latitude, the western and eastern longitude of the grid points, and the
 // latitude and longitude steps.
+#include "formats/kms_reader.h"
+
 #include <cmath>
 
 #include "extract.h"
-#include "formats/esri_reader.h"
-#include "formats/header_lines.h"
-#include "formats/text_grid.h"
-#include "formats/vtk_reader.h"
+#include "formats/grid_reader.h"
 #include "geometry/snapping.h"
 
 namespace {
@@ -21,9 +20,10 @@ int Points(float low, float high, float step) {
     return static_cast<int>(points);
 }
 
-}  // namespace
-
-char* Read_KMS2002_Header(RunState& run) {
+// The header line, from the token reader's current source; the first line
+// of values must follow it.
+void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
+    grid.bad_values = Bad_Value_Line;
     if (run.Debug) fprintf(run.Debug, "%s input file %s\n", "KMS2002", run.InpName);
 
     // Empty and comment lines may stand before the header line.
@@ -32,10 +32,7 @@ char* Read_KMS2002_Header(RunState& run) {
                         Get_Float(&alonmin) && Get_Float(&alonmax) && Get_Float(&dlat) &&
                         Get_Float(&dlon) && Line_Done();
     char* values = header ? Get_Ascii_Line(run, 0) : nullptr;
-    if (!values) {
-        Set_Error(run, Bad_KMS2002_Header);
-        return nullptr;
-    }
+    if (!values) return Set_Error(run, Bad_KMS2002_Header);
 
     // Steps that are not positive, or ends that are no numbers, describe no
     // lattice: the counts below would be undefined.
@@ -43,10 +40,8 @@ char* Read_KMS2002_Header(RunState& run) {
                         std::isfinite(alonmax) && std::isfinite(dlat) && std::isfinite(dlon);
     const int columns = finite && dlon > 0 ? Points(alonmin, alonmax, dlon) : 0;
     const int rows = finite && dlat > 0 ? Points(alatmin, alatmax, dlat) : 0;
-    if (columns == 0 || rows == 0 || int64_t{columns} * rows > Max_Grid_Cells) {
-        Set_Error(run, Bad_KMS2002_Header);
-        return values;
-    }
+    if (columns == 0 || rows == 0 || int64_t{columns} * rows > Max_Grid_Cells)
+        return Set_Error(run, Bad_KMS2002_Header);
     run.Dimensions_X = columns;
     run.Dimensions_Y = rows;
 
@@ -60,7 +55,14 @@ char* Read_KMS2002_Header(RunState& run) {
     run.Origin_Y = alatmin;
     run.Spacing_X = dlon;
     run.Spacing_Y = dlat;
-    run.Snap_X = Snap_Spacing(run, &run.Spacing_X, &run.Origin_X, run.Dimensions_X);
-    run.Snap_Y = Snap_Spacing(run, &run.Spacing_Y, &run.Origin_Y, run.Dimensions_Y);
-    return values;
+    Snap_Grid(run);
+}
+
+void Report(RunState& run) { Report_Text_Grid(run, "KMS2002"); }
+
+}  // namespace
+
+void Read_KMS2002_Header(RunState& run) {
+    static constexpr Grid_Format kms{Read_Header, Describe_Top_Down_Grid, nullptr, Report};
+    Read_Grid(run, kms);
 }

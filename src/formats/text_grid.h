@@ -11,16 +11,13 @@
 
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "core/cell_type.h"
+#include "core/run_state.h"
 
-enum class Text_Cell : uint8_t {
-    Float,  // 4-byte floats, read as the number reader's floats
-    Short,  // 2-byte integers: whole numbers, kept in their low 16 bits
-};
 
 // Reads numbers from the scan position of the token reader's current line
 // on, and then from every following line up to the end of the source, and
-// writes them in that order to a new temporary file held in run.OutFile.
+// writes them in that order to a new temporary file held in run.Values.
 // Numbers are separated by blanks or commas; "/*" ends the line as a
 // comment; a line longer than the line image is read whole. The first line
 // that holds anything else stores bad_code (unless a failure code is stored
@@ -28,16 +25,15 @@ enum class Text_Cell : uint8_t {
 // rest of such a line is skipped. Returns the number of values written; the
 // file is flushed and positioned at its start. A temporary file that cannot
 // be created or written ends the run with status 1.
-int64_t Convert_Text_Values(RunState& run, Text_Cell kind, int bad_code);
+// `kind` is CellType::Float (4-byte floats, read as the number reader's
+// floats) or CellType::Short (2-byte integers: whole numbers, kept in their
+// low 16 bits).
+int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code);
 
 // The temporary file of Convert_Text_Values becomes the input: the input
 // stream is closed, run.InpFile takes the temporary file (little-endian, so
-// Raw is cleared), Location is 0 and OutFile is none again.
+// Raw is cleared), Location is 0 and Values is none again.
 void Use_Temporary_Input(RunState& run);
 
 // Closes run.InpFile unless it is a standard stream, and forgets it.
 void Close_Input(RunState& run);
-
-// More cells than any grid this program is meant for: dimensions whose
-// product exceeds it are refused, so that no size or position overflows.
-constexpr int64_t Max_Grid_Cells = int64_t{1} << 40;

@@ -2,47 +2,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "extract.h"
-#include "formats/header_lines.h"
+#include "formats/grid_reader.h"
 #include "formats/keywords.h"
-#include "formats/text_grid.h"
-#include "geometry/ftoi.h"
 #include "geometry/snapping.h"
 
-char* Get_Ascii_Line(RunState& run, int AllowEmpty) {
-    char* line = AllowEmpty ? Get_Entry() : Get_Line();
-    if (line && run.Debug) fprintf(run.Debug, "%s\n", line);
-    return line;
-}
-
 namespace {
-
-// Failure codes of the VTK reader; each names the check that found it.
-enum Vtk_Failure : int {
-    Metric_To_GRD98 = 1,   // x spacing above 1 (metric) with GRD98 output
-    Metric_Not_Square = 2, // metric cells not square with ESRI output
-    No_Line = 1178,
-    Bad_Version_Line = 1188,
-    No_Title_Line = 1193,
-    No_Encoding_Line = 1200,
-    Bad_Encoding_Line = 1206,
-    No_Dataset_Line = 1215,
-    Bad_Dataset_Line = 1221,
-    No_Keyword = 1232,
-    Bad_Dimensions = 1241,
-    Bad_Spacing = 1248,
-    Bad_Origin = 1267,
-    Bad_Cell_Data = 1276,
-    Bad_Point_Data = 1280,
-    Bad_Scalars_Type = 1289,
-    Bad_Scalars_Count = 1297,
-    Bad_Lookup_Table = 1302,
-    Refused_Keyword = 1305,
-    Refused_Dataset = 1312,
-    Cells_Not_Square = 1326,
-    Bad_Data_Line = 1348,
-};
 
 class Vtk_Header {
 public:
@@ -59,7 +26,7 @@ private:
     // The version, title, encoding and dataset lines. False when the header
     // ends here.
     bool Read_Fixed_Lines() {
-        if (!Get_Ascii_Line(run_, 0)) return Fail(No_Line), false;
+        if (!Get_Ascii_Line(run_, 0)) return Fail(Missing_Version_Line), false;
         float version;
         const bool version_ok = Get_Char() == '#' && Symbol_Is(Version_Keywords, vtk) &&
                                 Symbol_Is(Version_Keywords, DataFile) &&
@@ -68,21 +35,21 @@ private:
         if (!version_ok) return Fail(Bad_Version_Line), false;
 
         const char* title = Get_Ascii_Line(run_, 0);
-        if (!title) return Fail(No_Title_Line), false;
+        if (!title) return Fail(Missing_Title_Line), false;
         std::strncpy(run_.Title, title, sizeof run_.Title - 1);
         run_.Title[sizeof run_.Title - 1] = '\0';
         // The title is the whole line, however long: its pieces go with it.
         while (Get_Overflow())
             if (!Get_Ascii_Line(run_, 0)) break;
 
-        if (!Get_Ascii_Line(run_, 0)) return Fail(No_Encoding_Line), false;
+        if (!Get_Ascii_Line(run_, 0)) return Fail(Missing_Encoding_Line), false;
         int encoding;
         if (!Get_Symbol(&encoding, Keywords) || (encoding != ASCII && encoding != BINARY) ||
             !Line_Done())
             return Fail(Bad_Encoding_Line), false;
         run_.Binary = encoding == BINARY;
 
-        if (!Get_Ascii_Line(run_, 0)) return Fail(No_Dataset_Line), false;
+        if (!Get_Ascii_Line(run_, 0)) return Fail(Missing_Dataset_Line), false;
         int dataset;
         if (!Symbol_Is(Keywords, DATASET) || !Get_Symbol(&dataset, Keywords) || !Line_Done())
             return Fail(Bad_Dataset_Line), false;
@@ -98,7 +65,7 @@ private:
         while (Get_Ascii_Line(run_, 0)) {
             int keyword;
             if (!Get_Symbol(&keyword, Keywords)) {
-                Fail(No_Keyword);
+                Fail(Unknown_Keyword);
                 continue;
             }
             switch (keyword) {
@@ -148,9 +115,9 @@ private:
         if (run_.Spacing_X > 1.0) {
             // Spacings above a degree are metres of a projected grid.
             if (run_.GRD98out) {
-                run_.Error = Metric_To_GRD98;
+                Fail(Metric_Grid_To_GRD98);
             } else if (std::fabs(run_.Spacing_Y) != run_.Spacing_X && run_.ESRIout) {
-                run_.Error = Metric_Not_Square;
+                Fail(Metric_Cells_Not_Square);
             } else {
                 run_.UTM = 1;
             }
@@ -191,33 +158,40 @@ private:
     RunState& run_;
 };
 
-void Prepare_Data(RunState& run) {
-    const bool shorts = run.DataType == short_data;
+void Read_Header(RunState& run, Token_Source&, Grid_Header& grid) {
+    run.Binary = 0;
+    if (run.Debug) fprintf(run.Debug, "VTK input file %s:\n", run.InpName);
+    Vtk_Header header(run);
+    header.Read();
+
+    // Lines that were never given leave nothing to describe a grid with.
+    if (!header.Dimensions_Sound()) Set_Error(run, Bad_Dimensions);
+    if (!header.Spacing_Sound()) Set_Error(run, Bad_Spacing);
+    if (run.Error == 0 && !run.UTM) {
+        Snap_Grid(run);
+        if (std::fabs(run.Spacing_Y) != run.Spacing_X && run.ESRIout) Set_Error(run, Cells_Not_Square);
+    }
+
     // Binary values stay in the input, right behind the header's last line
-    // end. The count of values is not compared with the header: a grid short
-    // of values fails where the row transfer reads past its end.
-    if (run.Binary) return;
-    Convert_Text_Values(run, shorts ? Text_Cell::Short : Text_Cell::Float, Bad_Data_Line);
+    // end.
+    grid.data = run.Binary ? Grid_Data::Binary : Grid_Data::Text;
+    grid.cells = run.DataType == short_data ? CellType::Short : CellType::Float;
+    grid.bad_values = Bad_Scalar_Line;
 }
 
-[[noreturn]] void Report(RunState& run) {
-    if (!run.Binary) fprintf(run.StdErr, "%s ", Keywords[ASCII]);
-    fprintf(run.StdErr, "VTK file %s could not be properly treated\n", run.InpName);
-    if (run.Error == Metric_To_GRD98 || run.Error == Metric_Not_Square)
-        fprintf(run.StdErr, "Only square cells accepted\n");
-    else
-        fprintf(run.StdErr, "Program %s, source line %1d\n", run.Invocation, run.Error);
-    fprintf(run.StdErr, "No utputfile (%s) generated\n", run.OutName);
-    End_Run(run, 1);
+void Report(RunState& run) {
+    const std::string grid = std::string(run.Binary ? "" : Keywords[ASCII]) + (run.Binary ? "" : " ") +
+                             "VTK file " + run.InpName;
+    if (Replaces_Earlier(run.Error)) Not_Treated(run, grid.c_str(), "Only square cells accepted");
+    const std::string line =
+        std::string("Program ") + run.Invocation + ", source line " + std::to_string(run.Error);
+    Not_Treated(run, grid.c_str(), line.c_str());
 }
 
 // The grid as the window and the row transfer see it.
 void Describe_Grid(RunState& run) {
     run.FloatInp = run.DataType != short_data;
-    run.Resolution_X = 1 / run.Spacing_X;
-    run.Resolution_Y = std::fabs(1 / run.Spacing_Y);
-    run.Resolution_J = run.Snap_X ? ftoi(run.Resolution_X) : run.Resolution_X;
-    run.Resolution_I = run.Snap_Y ? ftoi(run.Resolution_Y) : run.Resolution_Y;
+    Set_Resolutions(run, 1 / run.Spacing_X, std::fabs(1 / run.Spacing_Y));
     // A negative y spacing: the file stores its upper row first.
     run.UpperIn = run.Spacing_Y < 0;
     run.Columns = run.Dimensions_X;
@@ -241,31 +215,6 @@ void Describe_Grid(RunState& run) {
 }  // namespace
 
 void Read_VTK_Header(RunState& run) {
-    run.Binary = 0;
-    run.Error = 0;
-    {
-        Token_Source source(run.InpFile);
-        if (run.Debug) fprintf(run.Debug, "VTK input file %s:\n", run.InpName);
-
-        Vtk_Header header(run);
-        header.Read();
-        if (run.Debug) fputc('\n', run.Debug);
-
-        // Lines that were never given leave nothing to describe a grid with.
-        if (!header.Dimensions_Sound()) Set_Error(run, Bad_Dimensions);
-        if (!header.Spacing_Sound()) Set_Error(run, Bad_Spacing);
-
-        if (run.Error == 0) {
-            if (!run.UTM) {
-                run.Snap_X = Snap_Spacing(run, &run.Spacing_X, &run.Origin_X, run.Dimensions_X);
-                run.Snap_Y = Snap_Spacing(run, &run.Spacing_Y, &run.Origin_Y, run.Dimensions_Y);
-                if (std::fabs(run.Spacing_Y) != run.Spacing_X && run.ESRIout) Set_Error(run, Cells_Not_Square);
-            }
-            // After a failure the data are not looked at: the run ends anyway.
-            if (run.Error == 0) Prepare_Data(run);
-        }
-    }
-    if (run.Error != 0) Report(run);
-    if (!run.Binary) Use_Temporary_Input(run);
-    Describe_Grid(run);
+    static constexpr Grid_Format vtk{Read_Header, Describe_Grid, nullptr, Report};
+    Read_Grid(run, vtk);
 }

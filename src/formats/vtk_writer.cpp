@@ -3,19 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/input_names.h"
 #include "formats/keywords.h"
 
 namespace {
-
-// The name a global dataset is known by in the title; the first flag set wins.
-const char* Dataset_Name(const RunState& run) {
-    if (run.Blend) return "Gebco_SandS_blend One minute";
-    if (run.Gina) return "GINA Half minute";
-    if (run.Srtm30) return "SRTM30+ Half minute";
-    if (run.Etopo2) return "ETOPO2 Two minute";
-    if (run.Gebco) return "GEBCO One minute";
-    return "GRD98";
-}
 
 void Write_Title(const RunState& run, FILE* out) {
     if (run.VTKin) {
@@ -37,7 +28,8 @@ void Write_Title(const RunState& run, FILE* out) {
     } else if (run.ESRIin || run.KMS2002) {
         // The title describes the whole input grid, not the window written.
         fprintf(out, "%s %s %s %1dx%1d %1.10g,%1.10g %1.10g\n",
-                run.ESRIin ? "ESRI Ascii/Float" : "KMS2002 Ascii", "Grid", run.InpName,
+                Input_Name_Table[int(run.ESRIin ? Input_Name::ESRI : Input_Name::KMS2002)].title, "Grid",
+                run.InpName,
                 run.Dimensions_X, run.Dimensions_Y, run.Origin_X, run.Origin_Y,
                 run.Spacing_X);
     } else {
@@ -46,7 +38,8 @@ void Write_Title(const RunState& run, FILE* out) {
         // the southern latitude. No half-cell offset here.
         const int north_row = run.UpperOut ? run.First : run.Last;
         const int south_row = run.UpperOut ? run.Last : run.First;
-        fprintf(out, "%s %s %s -w%1.8g -n%1.8g -e%1.8g -s%1.8g\n", Dataset_Name(run),
+        // The first dataset flag set names the grid; "GRD98" when none is.
+        fprintf(out, "%s %s %s -w%1.8g -n%1.8g -e%1.8g -s%1.8g\n", Input_Name_Table[int(Named_Input(run))].title,
                 "Grid", run.InpName, run.Left / run.Resolution_J - 180,
                 90 - north_row / run.Resolution_I, run.Right / run.Resolution_J - 180,
                 90 - south_row / run.Resolution_I);
@@ -66,24 +59,23 @@ void Write_VTK_Header(const RunState& run, FILE* out) {
     fprintf(out, "%s %s\n", Keywords[DATASET], Keywords[STRUCTURED_POINTS]);
     fprintf(out, "%s %1d %1d 1\n", Keywords[DIMENSIONS], columns, rows);
 
-    // A single point has no spacing to tell.
-    if (run.Right != run.Left || run.Last != run.First) {
-        double dx, dy;
-        if (run.UTM) {
-            dx = 1 / run.Resolution_X;
-            dy = 1 / run.Resolution_Y;
-        } else {
-            // Resolution_I is rounded to whole cells per degree once the
-            // spacing snapped; a row resolution of the input that differs from
-            // it in magnitude is the true one and wins.
-            dx = 1 / run.Resolution_J;
-            const bool own_rows = run.Resolution_Y != 0 &&
-                                  std::fabs(run.Resolution_Y) != std::fabs(run.Resolution_I);
-            dy = 1 / (own_rows ? run.Resolution_Y : run.Resolution_I);
-        }
-        if (run.UpperOut) dy = -dy;
-        fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[SPACING], dx, dy);
+    // Written for a single point too: readers take a missing spacing as 1,
+    // and the cell size is part of the grid even where one cell is left.
+    double dx, dy;
+    if (run.UTM) {
+        dx = 1 / run.Resolution_X;
+        dy = 1 / run.Resolution_Y;
+    } else {
+        // Resolution_I is rounded to whole cells per degree once the
+        // spacing snapped; a row resolution of the input that differs from
+        // it in magnitude is the true one and wins.
+        dx = 1 / run.Resolution_J;
+        const bool own_rows = run.Resolution_Y != 0 &&
+                              std::fabs(run.Resolution_Y) != std::fabs(run.Resolution_I);
+        dy = 1 / (own_rows ? run.Resolution_Y : run.Resolution_I);
     }
+    if (run.UpperOut) dy = -dy;
+    fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[SPACING], dx, dy);
 
     fprintf(out, "%s %1.10g %1.10g 0\n", Keywords[ORIGIN], run.Origo_X, run.Origo_Y);
     // Counted in 64 bits: a large metric window can hold more points than an

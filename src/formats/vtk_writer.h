@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Writes the whole VTK header to `out` from the run state; write results are
 // not examined here (the data writes are).

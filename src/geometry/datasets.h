@@ -1,7 +1,7 @@
 // Fixed layouts of the five raw global datasets.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // Bytes of SRTM30+ data of 2-byte cells: 43200 columns by 21600 rows. The
 // data always end at the end of the file.

@@ -32,6 +32,18 @@ Flag Snap_Spacing(const RunState& run, double* Spacing, double* Origin, int Dime
     return 1;
 }
 
+void Snap_Grid(RunState& run) {
+    run.Snap_X = Snap_Spacing(run, &run.Spacing_X, &run.Origin_X, run.Dimensions_X);
+    run.Snap_Y = Snap_Spacing(run, &run.Spacing_Y, &run.Origin_Y, run.Dimensions_Y);
+}
+
+void Set_Resolutions(RunState& run, double x, double y) {
+    run.Resolution_X = x;
+    run.Resolution_Y = y;
+    run.Resolution_J = run.Snap_X ? ftoi(x) : x;
+    run.Resolution_I = run.Snap_Y ? ftoi(y) : y;
+}
+
 // Distances are compared in arc-minutes, against a tolerance that grows with
 // the number of points: a spacing error accumulates along the axis.
 void Snap_Origin(const RunState& run, double* Origin, int Dimension, double OldSpacing,

@@ -2,7 +2,7 @@
 // and rows of the input grid, the date-line crossing and the output origin.
 #pragma once
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // West before east and south before north, for every input.
 void Order_Limits(RunState& run);

@@ -27,13 +27,10 @@
 typedef char String[513];
 typedef char Num_String[25];
 
-typedef int* PINT;                 // 32-bit signed int
-typedef std::int32_t* PLONG;       // 32-bit signed long
-typedef std::uint32_t* PWORD;      // 32-bit unsigned int
-typedef float* PFLOAT;
-typedef double* PDOUBLE;
+// The value pointer of the generic item readers (Get_Number, Get_Lookup),
+// which callers cast their own variables to, and a line image.
+typedef int* PINT;
 typedef char* PSTR;
-typedef char* LPSTR;
 
 // Characters of a line image, and the longest line delivered in one piece.
 constexpr int Get_ImageSize = 65536;
@@ -71,7 +68,7 @@ struct Get_OutOfMemory {
 // ---- Line reader -----------------------------------------------------------
 
 // Allocates Size+1 bytes, all NUL. Throws Get_OutOfMemory.
-LPSTR New_Image(int Size);
+char* New_Image(int Size);
 
 // Makes the stream (which may be null) the current source, suspending an open
 // one. False, with nothing changed, when four sources are open already.
@@ -106,6 +103,9 @@ long Get_LineNo();        // physical lines delivered so far
 int Get_LinePos();        // scan position
 int Get_LineLen();        // Len
 PSTR Get_LineImage();     // the line image
+// Moves the scan position within the current line image (0 to Len, or to
+// the NUL behind a piece); for scanners that cut items themselves.
+void Get_SetPos(int Pos);
 // The line counts as used up, and the next Get_Line delivers it again.
 void Get_Reset();
 void Get_Delimiter(int Delim);
@@ -129,7 +129,7 @@ int Get_Level(int Cval);
 // Reads a string item, plain or quoted, into Sval and returns its length.
 // Sval must hold a String: a longer string is consumed whole but only its
 // first 512 characters are kept.
-int Get_String(LPSTR Sval);
+int Get_String(char* Sval);
 
 // ---- Keyword lookup --------------------------------------------------------
 
@@ -183,12 +183,21 @@ union ObjectTableField {
 // that made the read fail has already been stored.
 unsigned char Get_Number(PINT Val, ObjectType Type);
 unsigned char Get_Int(PINT Ival);
-unsigned char Get_Word(PWORD Wval);
-unsigned char Get_Long(PLONG Lval);
-unsigned char Get_Hex(PLONG Lval);
-unsigned char Get_Octal(PLONG Lval);
-unsigned char Get_Float(PFLOAT Fval);
-unsigned char Get_Double(PDOUBLE Dval);
+unsigned char Get_Word(std::uint32_t* Wval);
+unsigned char Get_Long(std::int32_t* Lval);
+unsigned char Get_Hex(std::int32_t* Lval);
+unsigned char Get_Octal(std::int32_t* Lval);
+unsigned char Get_Float(float* Fval);
+unsigned char Get_Double(double* Dval);
+
+// The number reader's direct path, for scanners of long runs of numbers:
+// cuts the number text that starts at Text (the characters a number item is
+// made of) and, when it is a plain text the direct path converts (Ftype,
+// Dtype, Itype or Ltype), stores the value Get_Number would store for it and
+// returns the end of the text. Null, with nothing stored, for every other
+// text: the caller reads that one through Get_Number. The scan position is
+// not used or moved.
+const char* Get_Fast_Number(const char* Text, ObjectType Type, PINT Val);
 
 // Converts a cut number text of Length characters exactly as the formatted
 // input conversion of its kind would ("%f%s", "%lf%s" with the "D" exponent

@@ -48,7 +48,7 @@ int Get_Level(int Cval) {
     return level;
 }
 
-int Get_String(LPSTR Sval) {
+int Get_String(char* Sval) {
     Get_File& g = Get_;
     char first = g.Image[g.Pos];
     if (first == '\0') return 0;

@@ -200,14 +200,14 @@ void getfile_internal::Skip_Pieces() {
     }
 }
 
-LPSTR New_Image(int Size) {
+char* New_Image(int Size) {
     const long bytes = static_cast<long>(Size) + 1;
     void* p = Size >= 0 ? std::calloc(static_cast<std::size_t>(bytes), 1) : nullptr;
     if (p == nullptr) {
         std::fprintf(stderr, "malloc - could not allocate %1ld bytes\n", bytes);
         throw Get_OutOfMemory{bytes};
     }
-    return static_cast<LPSTR>(p);
+    return static_cast<char*>(p);
 }
 
 unsigned char Get_Open(std::FILE* InpFile) {
@@ -298,6 +298,7 @@ void Get_Rest(PINT Start) {
 
 long Get_LineNo() { return Get_.Count; }
 int Get_LinePos() { return Get_.Pos; }
+void Get_SetPos(int Pos) { Get_.Pos = Pos; }
 int Get_LineLen() { return Get_.Len; }
 PSTR Get_LineImage() { return Get_.Image; }
 

@@ -219,9 +219,10 @@ unsigned char Scan_Convert(const char* b, int n, ObjectType type, PINT Val) {
     return rest[0] == '\0';
 }
 
+// The direct conversion: 1 converted, 0 refused (nothing stored), -1 a text
+// only the C conversion judges.
 template <ObjectType Type>
-unsigned char Convert(const char* b, int n, PINT Val) {
-    const char* e = b + n;
+int Fast_Convert(const char* b, const char* e, PINT Val) {
     if constexpr (Real_Kind(Type)) {
         Real_Of<Type> v;
         Plain_Decimal plain;
@@ -237,7 +238,7 @@ unsigned char Convert(const char* b, int n, PINT Val) {
         if (Fast_Digits(b, e, base, negative, m)) {
             const std::uint64_t v = negative ? 0 - m : m;
             if constexpr (Type == Wtype) {
-                if (negative && m != 0) return 0;  // refused, and nothing stored
+                if (negative && m != 0) return 0;
                 Store(Val, static_cast<std::uint32_t>(m));
             } else {
                 Store(Val, Wrap32(v));
@@ -245,6 +246,13 @@ unsigned char Convert(const char* b, int n, PINT Val) {
             return 1;
         }
     }
+    return -1;
+}
+
+template <ObjectType Type>
+unsigned char Convert(const char* b, int n, PINT Val) {
+    const int fast = Fast_Convert<Type>(b, b + n, Val);
+    if (fast >= 0) return static_cast<unsigned char>(fast);
     return Scan_Convert(b, n, Type, Val);
 }
 
@@ -258,6 +266,21 @@ void Store_Zero(PINT Val) {
         Store(Val, std::uint32_t{0});
     else if constexpr (Type != Ctype && Type != Stype)
         Store(Val, std::int32_t{0});
+}
+
+// Converts the number text [b, e) cut from a line; `plain` holds its parts
+// when the whole text was a plain decimal.
+template <ObjectType Type>
+bool Convert_Cut(const char* b, const char* e, const Plain_Decimal* plain, PINT Val) {
+    if constexpr (Real_Kind(Type)) {
+        Real_Of<Type> v;
+        if (plain && Exact_Real(*plain, v)) {
+            Store(Val, v);
+            return true;
+        }
+    }
+    const long length = e - b;
+    return length <= Text_Max && Convert<Type>(b, static_cast<int>(length), Val) != 0;
 }
 
 template <ObjectType Type>
@@ -322,22 +345,14 @@ unsigned char Read_Number(PINT Val) {
         break;
     }
 
-    const int length = text_end - text;
     bool ok = false;
     if (delim != ' ' && delim != 0 && !at_joint && !consumed && img[pos] != '\0') {
         // With a delimiter set, only the delimiter or the line end may follow.
-    } else if (length == 0) {
+    } else if (text_end == text) {
         ok = !quoted && (stop == ',' || stop == term);
         if (ok) Store_Zero<Type>(Val);
     } else if (!quoted || stop == term) {
-        if constexpr (Real_Kind(Type)) {
-            Real_Of<Type> v;
-            if (text_end == plain_end && Exact_Real(plain, v)) {
-                Store(Val, v);
-                ok = true;
-            }
-        }
-        if (!ok) ok = length <= Text_Max && Convert<Type>(img + text, length, Val) != 0;
+        ok = Convert_Cut<Type>(img + text, img + text_end, text_end == plain_end ? &plain : nullptr, Val);
     }
     if (!ok) {
         g.Pos = start;
@@ -371,6 +386,21 @@ unsigned char Get_Convert(const char* Text, int Length, ObjectType Type, PINT Va
     }
 }
 
+const char* Get_Fast_Number(const char* Text, ObjectType Type, PINT Val) {
+    const char* e = Text;
+    while (Num.in[static_cast<unsigned char>(*e)]) ++e;
+    if (e == Text || e - Text > Text_Max) return nullptr;
+    int fast = -1;
+    switch (Type) {
+        case Ftype: fast = Fast_Convert<Ftype>(Text, e, Val); break;
+        case Dtype: fast = Fast_Convert<Dtype>(Text, e, Val); break;
+        case Itype: fast = Fast_Convert<Itype>(Text, e, Val); break;
+        case Ltype: fast = Fast_Convert<Ltype>(Text, e, Val); break;
+        default: break;
+    }
+    return fast == 1 ? e : nullptr;
+}
+
 unsigned char Get_Number(PINT Val, ObjectType Type) {
     switch (Type) {
         case Ftype: return Read_Number<Ftype>(Val);
@@ -387,9 +417,9 @@ unsigned char Get_Number(PINT Val, ObjectType Type) {
 }
 
 unsigned char Get_Int(PINT Ival) { return Read_Number<Itype>(Ival); }
-unsigned char Get_Word(PWORD Wval) { return Read_Number<Wtype>(reinterpret_cast<PINT>(Wval)); }
-unsigned char Get_Long(PLONG Lval) { return Read_Number<Ltype>(Lval); }
-unsigned char Get_Hex(PLONG Lval) { return Read_Number<Xtype>(Lval); }
-unsigned char Get_Octal(PLONG Lval) { return Read_Number<Otype>(Lval); }
-unsigned char Get_Float(PFLOAT Fval) { return Read_Number<Ftype>(reinterpret_cast<PINT>(Fval)); }
-unsigned char Get_Double(PDOUBLE Dval) { return Read_Number<Dtype>(reinterpret_cast<PINT>(Dval)); }
+unsigned char Get_Word(std::uint32_t* Wval) { return Read_Number<Wtype>(reinterpret_cast<PINT>(Wval)); }
+unsigned char Get_Long(std::int32_t* Lval) { return Read_Number<Ltype>(Lval); }
+unsigned char Get_Hex(std::int32_t* Lval) { return Read_Number<Xtype>(Lval); }
+unsigned char Get_Octal(std::int32_t* Lval) { return Read_Number<Otype>(Lval); }
+unsigned char Get_Float(float* Fval) { return Read_Number<Ftype>(reinterpret_cast<PINT>(Fval)); }
+unsigned char Get_Double(double* Dval) { return Read_Number<Dtype>(reinterpret_cast<PINT>(Dval)); }

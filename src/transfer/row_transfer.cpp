@@ -4,8 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "formats/grd98_writer.h"
-#include "formats/swap.h"
+#include "core/swap.h"
 #include "geometry/datasets.h"
 #include "transfer/value_rules.h"
 
@@ -14,12 +13,12 @@ namespace {
 // Read failure codes by cell type, write failure codes by output cell size.
 int Read_Error_Code(CellType type) {
     switch (type) {
-    case CellType::Grd98Short: return 2187;
-    case CellType::Grd98Long: return 2212;
-    case CellType::Float: return 2230;
+    case CellType::Grd98Short: return Short_Grd98_Short;
+    case CellType::Grd98Long: return Short_Grd98_Long;
+    case CellType::Float: return Short_Float_Input;
     case CellType::Short: break;
     }
-    return 2248;
+    return Short_Short_Input;
 }
 
 // A run of stored cells read one after the other, from a stored column of
@@ -188,7 +187,7 @@ private:
         const size_t bytes = converter_.Convert(input_.data(), cells, output_.data());
         if (bytes == 0 || run_.Check) return;
         if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes && !run_.Ascii)
-            Set_Error(run_, run_.ShortOut ? 2523 : 2639);
+            Set_Error(run_, run_.ShortOut ? Lost_Short_Output : Lost_Float_Output);
     }
 
     RunState& run_;
@@ -199,12 +198,6 @@ private:
     std::vector<char> input_;
     std::vector<char> output_;
 };
-
-void Run_Pass(RunState& run) {
-    Pass pass(run);
-    pass.Run();
-    End_GRD98_Pass(run);
-}
 
 }  // namespace
 
@@ -221,11 +214,6 @@ void Renumber_Rows(RunState& run) {
 }
 
 void Transfer_Rows(RunState& run) {
-    Run_Pass(run);
-    if (!run.Check) return;
-    // GRD98: the header needs the value range of the check pass.
-    if (run.Error) return;
-    Write_GRD98_Header(run);
-    run.Check = 0;
-    Run_Pass(run);
+    Pass pass(run);
+    pass.Run();
 }

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "geometry/ftoi.h"
@@ -199,11 +202,37 @@ inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
     }
 }
 
-char Nan_Text[32];
-
 void Set_Nan_Text(RunState& run) {
-    std::snprintf(Nan_Text, sizeof Nan_Text, "%1.8g", static_cast<double>(run.Oundef));
-    run.NaN_str = Nan_Text;
+    std::snprintf(run.NaN_Text, sizeof run.NaN_Text, "%1.8g", static_cast<double>(run.Oundef));
+    run.NaN_str = run.NaN_Text;
+}
+
+// The value an undefined cell of the output holds: a 2-byte cell keeps the
+// low 16 bits of the truncated value.
+float Held_Undefined(const RunState& run) {
+    if (run.ShortOut && !run.Ascii) return static_cast<float>(Low16(trunc32(run.Oundef)));
+    return run.Oundef;
+}
+
+// The nodata text of an ESRI output must name the value the undefined cells
+// hold, read as a double as well as a float: a text beyond the float range
+// (the lowest float printed to 8 digits, say) matches no cell for a reader
+// that compares doubles. Such a text, and one naming another value, gives
+// way to the held value's exact digits.
+void Settle_Nodata_Text(RunState& run) {
+    const float held = Held_Undefined(run);
+    if (held != held) {
+        run.NaN_str = "nan";
+        return;
+    }
+    char* end = nullptr;
+    const double read = std::strtod(run.NaN_str, &end);
+    while (end != run.NaN_str && isspace(static_cast<unsigned char>(*end))) ++end;
+    const bool exact = end != run.NaN_str && *end == '\0' && std::fabs(read) <= FLT_MAX &&
+                       static_cast<float>(read) == held;
+    if (exact) return;
+    std::snprintf(run.NaN_Text, sizeof run.NaN_Text, "%1.17g", static_cast<double>(held));
+    run.NaN_str = run.NaN_Text;
 }
 
 }  // namespace
@@ -217,15 +246,6 @@ CellType Input_Cell_Type(const RunState& run) {
 
 void Settle_ShortOut(RunState& run) {
     if (run.FloatInp && !run.VTKin && (run.GRD98out || run.ESRIout)) run.ShortOut = 0;
-}
-
-void Free_Undefined_Slot0(RunState& run) {
-    const int filled = std::clamp(run.Nundef, 0, 4);
-    if (filled == 0) return;
-    const int to = std::min(filled, 3);
-    run.Fundef[to] = run.Fundef[0];
-    run.Iundef[to] = run.Iundef[0];
-    run.Nundef = std::min(filled + 1, 4);
 }
 
 void Settle_Output_Defaults(RunState& run) {
@@ -285,6 +305,7 @@ void Settle_Output_Defaults(RunState& run) {
             if (h.Number_Type <= 0) run.Fundef[0] = std::bit_cast<float>(h.Empty_Grid_Cell_Value);
         }
     }
+    if (run.ESRIout) Settle_Nodata_Text(run);
     run.UpperOut = 1;
 }
 

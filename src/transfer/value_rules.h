@@ -18,26 +18,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/run_state.h"
-
-// The kind of cell the row transfer hands over, in host byte order.
-enum class CellType : uint8_t {
-    Short,       // 2-byte integer
-    Float,       // 4-byte float
-    Grd98Short,  // 2-byte GRD98 integer decoded on the float path
-    Grd98Long,   // 4-byte GRD98 integer decoded on the float path
-};
+#include "core/cell_type.h"
+#include "core/run_state.h"
 
 // Which cells the input delivers, from FloatInp and the GRD98 number type.
 CellType Input_Cell_Type(const RunState& run);
-
-// Bytes of one stored cell of that type.
-inline int Cell_Bytes(CellType type) {
-    return type == CellType::Short || type == CellType::Grd98Short ? 2 : 4;
-}
-
-// Option -y was given: Oundef no longer holds its initial marker value.
-inline bool Oundef_Given(const RunState& run) { return run.Oundef != 0.12345f; }
 
 // Float input to GRD98 or ESRI output gives float output (run step 7).
 void Settle_ShortOut(RunState& run);
@@ -46,14 +31,8 @@ void Settle_ShortOut(RunState& run);
 // UpperOut, once per run after the output has been opened (run step 9).
 // Nundef counts the filled undefined slots from slot 0; when the -x values
 // make room for the format's own undefined value in slot 0, the slot they
-// move to is counted too. NaN_str may point into a buffer of this module
-// that the next call overwrites (there is one run per process).
+// move to is counted too. NaN_str may point to run.NaN_Text.
 void Settle_Output_Defaults(RunState& run);
-
-// Slot 0 of the undefined values goes to the input format's own value: a
-// value the user named with -x there moves to the next free slot (the last
-// one at most) and stays undefined.
-void Free_Undefined_Slot0(RunState& run);
 
 // Converts cells by the rules settled for one pass of the row transfer. The
 // choices fixed for the run are made once here, not per cell.

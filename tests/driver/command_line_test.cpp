@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,8 @@ TEST(CommandLine, BadCommandLinesPrintTheShortUsageOnly) {
         {"x"}, {"x", "in"}, {"x", "in", "out", "third"}, {"x", "-w"}, {"x", "in", "out", "-w"},
         // Values that are no numbers.
         {"x", "-w", "10km", "in", "out"}, {"x", "-w", "ten", "in", "out"}, {"x", "-w", "-nan", "in", "out"},
-        {"x", "-y", "abc", "in", "out"}, {"x", "-wn", "in", "out"}, {"x", "-v", "", "in", "out"},
+        {"x", "-y", "abc", "in", "out"}, {"x", "-y", "-nan", "in", "out"}, {"x", "-x", "nan", "in", "out"},
+        {"x", "-e", "NaN", "in", "out"}, {"x", "-wn", "in", "out"}, {"x", "-v", "", "in", "out"},
         // Unknown letters, also after known ones ("/" starts an option word).
         {"x", "-9", "in", "out"}, {"x", "/tmp/out", "in"}, {"x", "-c!", "in", "out"},
     };
@@ -134,6 +136,12 @@ TEST(CommandLine, UndefinedValuesFillTheirSlots) {
     EXPECT_EQ(p.run.Iundef[2], -3) << "halves of negative values round toward zero";
     EXPECT_EQ(p.run.Oundef, -9999.0f);
     EXPECT_STREQ(p.run.NaN_par, "-9999.0");
+
+    // nan, in any letter case, is a value of -y only; it is written "nan".
+    Parsed nan({"x", "-yNaN", "in", "out"});
+    ASSERT_EQ(nan.status, -2);
+    EXPECT_TRUE(std::isnan(nan.run.Oundef));
+    EXPECT_STREQ(nan.run.NaN_par, "nan");
 
     Parsed snap({"x", "-v", "0.00001", "in", "out"});
     EXPECT_EQ(snap.run.Snap, static_cast<double>(0.00001f)) << "values are read in single precision";

@@ -1,6 +1,7 @@
 // Output file rules beyond the end-to-end runs (directories made on the way,
 // uncreatable files, "-", VTK headers): over-long names and ESRI outputs.
 #include "driver/output_files.h"
+#include "formats/esri_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,8 @@ TEST_F(OutputFiles, EsriFloatPairsAreNamedByTheExtension) {
         {"grid.flt", 0, "grid.hdr"}, {"GRID.FLT", 0, "GRID.HDR"}, {"grid.Flt", 0, "grid.HDR"},
         {"grid.fLT", 0, "grid.hdr"}, {"grid.flt", 1, "grid.hdr"},  // the extension overrules -a
         {"grid.asc", 0, "grid.hdr"}, {"old.dir/grid", 0, "old.hdr"}, {"gRID", 0, "gRID.HDR"}, {"Grid", 0, "Grid.hdr"},
+        // Folders still missing are made for both files.
+        {"new/sub/grid.flt", 0, "new/sub/grid.hdr"}, {"cut.fl/grid", 0, "cut.hdr"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,6 +95,7 @@ TEST_F(OutputFiles, EsriFloatPairsAreNamedByTheExtension) {
 TEST_F(OutputFiles, NamesTooLongAndFloatPairsThatCannotBeMadeEndTheRun) {
     fs::create_directory("taken.flt");
     fs::create_symlink("/dev/full", "full.hdr");
+    Write_File("plain", "");  // a file where a folder should be
     // A name that fits the 512-character path buffer, whose header name does
     // not, in directories that exist.
     std::string deep;
@@ -106,7 +110,7 @@ TEST_F(OutputFiles, NamesTooLongAndFloatPairsThatCannotBeMadeEndTheRun) {
         {too_long, -1, too_long + " could not be created (1874)\nError message: " + strerror(ENAMETOOLONG) + "\n"},
         {long_name, 1, deep + "g.hdr could not be opened\n"},
         {"-", 1, "- could not be opened\n"},
-        {"missing/grid.flt", 1, "missing/grid.hdr could not be opened\n"},
+        {"plain/grid.flt", 1, "plain/grid.hdr could not be opened\n"},
         {"taken.flt", 1, "taken.flt could not be opened\n"},
         {"full.flt", 1, "full.hdr could not be written\n"},
         {"grid.hdr", 1, "grid.hdr could not be opened: header and data file have the same name\n"},
@@ -120,7 +124,7 @@ TEST_F(OutputFiles, NamesTooLongAndFloatPairsThatCannotBeMadeEndTheRun) {
     fs::remove_all("a");
     // No data file is left behind a header that was lost; grid.hdr is the
     // empty file made before its name was known to be the header's too.
-    EXPECT_EQ(Files(), (std::set<std::string>{"taken.flt", "taken.hdr", "full.hdr", "grid.hdr"}));
+    EXPECT_EQ(Files(), (std::set<std::string>{"taken.flt", "taken.hdr", "full.hdr", "grid.hdr", "plain"}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // expectation is worked out from the dataset layouts and the value rules.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
 
 #include "support/capture.h"
@@ -103,6 +104,60 @@ TEST_F(Gebco_Window, EveryValueNamedWithXIsUndefined) {
     Process_Result four = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-147"});
     ASSERT_EQ(four.status, 0) << four.err;
     EXPECT_EQ(Output(), text) << "the fourth value counts as well";
+}
+
+// -y nan: a quiet NaN in float cells, "nan" as text and as the ESRI nodata
+// value; 2-byte cells cannot hold it. The undefined cell is the second of
+// the second row from the north. ESRI Float with -i declares its 2-byte cells.
+TEST_F(Gebco_Window, NanMarksUndefinedCellsOfFloatAndTextOutputs) {
+    const std::string head = "ncols        4\nnrows        4\nxllcenter    0\nyllcenter    50\n"
+                             "cellsize     0.01666666667\nnodata_value ";
+    const std::string rows = " 150 149 148 147\n50 nan 48 47\n-50 -51 -52 -53\n-150 -151 -152 -153\n";
+    const std::string pair = "byteorder    msbfirst\n";
+    const uint32_t quiet = 0x7FC00000;
+    const struct {
+        std::string program, option, out, hdr;  // hdr: the ESRI Float header
+        size_t cell;                             // of the undefined cell among the binary cells
+    } cases[] = {
+        {"gebco2vtk", "-y", "", "", 9},  // VTK rows go from the south
+        {"gebco2flt", "-y", "", head + "nan\n" + pair, 5},
+        {"gebco2esri", "-y", head + "nan\n" + rows, "", 0},
+        {"gebco2esri", "-iy", head + "nan\n" + rows, "", 0},
+        {"gebco2flt", "-i", "", head + "-32768\n" + pair + "NBITS 16\nPIXELTYPE SIGNEDINT\n", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + c.option);
+        std::vector<std::string> args = {c.option};
+        if (c.option.back() == 'y') args.push_back("nan");
+        Process_Result result = Run(c.program, args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        if (!c.out.empty()) {
+            EXPECT_EQ(Output(), c.out);
+            continue;
+        }
+        std::string data = c.program == "gebco2vtk" ? Split_Vtk(Output()).data : Output();
+        if (!c.hdr.empty()) {
+            EXPECT_EQ(Read_File(dir / "out.hdr"), c.hdr);
+        }
+        if (c.option == "-i") {
+            EXPECT_EQ(Big_Shorts(data)[c.cell], -32768);
+            continue;
+        }
+        ASSERT_EQ(data.size(), 64u);
+        EXPECT_EQ(std::bit_cast<uint32_t>(Big_Floats(data)[c.cell]), quiet);
+    }
+    // Text outputs only differ in their marker.
+    ASSERT_EQ(Run("gebco2vtk", {"-a", "-y", "nan"}).status, 0);
+    EXPECT_NE(Output().find("\n-50 -51 -52 -53\n50 nan 48 47\n"), std::string::npos) << Output();
+
+    for (const char* program : {"gebco2flt", "gebco2vtk", "gebco2grd98"}) {
+        std::filesystem::remove(dir / "out");
+        Process_Result result = Run(program, {"-i", "-y", "nan"});
+        EXPECT_EQ(result.status, 1) << program;
+        EXPECT_EQ(result.err.rfind("Usage: ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.find("could not"), std::string::npos) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out")) << program;
+    }
 }
 
 TEST_F(Gebco_Window, DebugListsTheHeaderAndTheValueRange) {

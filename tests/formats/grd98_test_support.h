@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "formats/grd98_header.h"
+#include "core/grd98_header.h"
 #include "support/capture.h"
 
 

@@ -20,11 +20,11 @@ std::vector<float> Convert(Test_Run& t, std::string text) {
     FILE* in = fmemopen(text.data(), text.size(), "r");
     Get_Open(in);
     Get_Line();
-    std::vector<float> values(Convert_Text_Values(t.run, Text_Cell::Float, kBad));
+    std::vector<float> values(Convert_Text_Values(t.run, CellType::Float, kBad));
     Get_Close();
     std::fclose(in);
-    EXPECT_EQ(std::fread(values.data(), 4, values.size(), t.run.OutFile), values.size());
-    std::fclose(t.run.OutFile);
+    EXPECT_EQ(std::fread(values.data(), 4, values.size(), t.run.Values), values.size());
+    std::fclose(t.run.Values);
     return values;
 }
 

@@ -29,11 +29,12 @@ RunState Vtk_Input(int left, int right, int first, int last) {
     return run;
 }
 
-TEST(VtkHeader, OnlyASinglePointHasNoSpacingAndTextIsDeclaredFloat) {
+TEST(VtkHeader, EveryWindowHasItsSpacingAndTextIsDeclaredFloat) {
     RunState one = Vtk_Input(7, 7, 3, 3);
     one.Ascii = one.ShortOut = 1;
-    EXPECT_EQ(Line(one, 6), "ORIGIN 10.5 55.25 0");
-    EXPECT_EQ(Line(one, 8), "SCALARS scalars float");
+    EXPECT_EQ(Line(one, 6), "SPACING 0.008333333333 0.008333333333 0");
+    EXPECT_EQ(Line(one, 7), "ORIGIN 10.5 55.25 0");
+    EXPECT_EQ(Line(one, 9), "SCALARS scalars float");
     EXPECT_EQ(Line(Vtk_Input(10, 13, 5, 5), 6), "SPACING 0.008333333333 0.008333333333 0");
     EXPECT_EQ(Line(Vtk_Input(5, 5, 10, 13), 6), "SPACING 0.008333333333 0.008333333333 0");
 }

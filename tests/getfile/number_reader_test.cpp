@@ -118,7 +118,7 @@ std::vector<std::string> Texts() {
     return texts;
 }
 
-// Get_Convert, and the number reader on the texts of number characters only, against the C conversion: the
+// Get_Convert, the direct path, and the number reader on the texts of number characters only, against the C conversion: the
 // same success or failure and the same bytes stored. A failed read leaves the item where it was.
 TEST_F(Reader, NumbersMatchTheCConversionOnEveryText) {
     const std::vector<std::string> texts = Texts();
@@ -140,6 +140,16 @@ TEST_F(Reader, NumbersMatchTheCConversionOnEveryText) {
         };
         for (const std::string& t : texts) {
             same(t, [&](PINT out) { return Get_Convert(t.data(), t.size(), type, out); });
+            ASSERT_FALSE(::testing::Test::HasFailure());
+        }
+        // The direct path the text grids use takes a whole number text or nothing.
+        for (const std::string* t : items) {
+            alignas(8) std::array<unsigned char, 8> got;
+            got.fill(0xA5);
+            const char* end = Get_Fast_Number(t->c_str(), type, reinterpret_cast<PINT>(got.data()));
+            if (!end) continue;
+            EXPECT_EQ(end, t->c_str() + t->size()) << *t;
+            EXPECT_EQ((std::pair{true, got}), As_C(*t, type)) << "kind " << type << ", text \"" << *t << "\"";
             ASSERT_FALSE(::testing::Test::HasFailure());
         }
         ASSERT_TRUE(Get_Buffer(lines.c_str()));  // in place of the source the last kind read to its end

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 // A temporary stream whose text can be read back.
 class Captured {

@@ -1,6 +1,6 @@
 #include "support/grids.h"
 
-#include "formats/grd98_header.h"
+#include "core/grd98_header.h"
 #include "support/capture.h"
 
 #include <cstdarg>

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cfloat>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -169,6 +171,19 @@ TEST(ValueRules, OutputDefaults) {
         {"global esri float -y", SET(Global(r), r.ESRIout = 1, r.Oundef = -9999, r.NaN_par = "-9999.0"), -9999,
          "-9999.0", -32768, FLT_MAX, 1},
         {"global grd98", SET(Global(r), r.GRD98out = 1), -32768, "NaN", -32768, FLT_MAX, 1},
+        // An ESRI nodata text names the held value exactly, read as a double too.
+        {"esri lowest float", SET(Esri(r), r.Fundef[0] = -FLT_MAX, r.ESRIout = 1), -FLT_MAX,
+         "-3.4028234663852886e+38", -32768, -FLT_MAX, 1},
+        {"grd98 float off its 8 digits", SET(Grd98(r, -4, std::bit_cast<int32_t>(-1000000064.0f)), r.ESRIout = 1),
+         -1000000064.0f, "-1000000064", int16_t(std::bit_cast<int32_t>(-1000000064.0f)), -1000000064.0f, 1},
+        {"-y beyond the float range", SET(Global(r), r.ESRIout = 1, r.Oundef = -FLT_MAX, r.NaN_par = "-3.4028235e+38"),
+         -FLT_MAX, "-3.4028234663852886e+38", -32768, FLT_MAX, 1},
+        {"-y kept as typed", SET(Global(r), r.ESRIout = 1, r.Oundef = 1e6f, r.NaN_par = "1e+06 "), 1e6f, "1e+06 ",
+         -32768, FLT_MAX, 1},
+        {"2-byte cells hold the truncated -y", SET(r.ESRIout = r.ShortOut = 1, r.Oundef = -9999.5f, r.NaN_par = "-9999.5"),
+         -9999.5f, "-9999", -32768, Float_NaN, 1},
+        {"text cells hold -y as typed", SET(r.ESRIout = r.ShortOut = r.Ascii = 1, r.Oundef = -9999.5f,
+                                            r.NaN_par = "-9999.5"), -9999.5f, "-9999.5", -32768, Float_NaN, 1},
     };
     for (const Case& c : cases) {
         RunState run;

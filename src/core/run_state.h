@@ -1,14 +1,16 @@
 // The run state: everything the stages of one conversion hand to each other.
 // Every stage takes it by reference, so a test can build a fresh one and run
-// any stage on its own.
+// any stage on its own. With it: the one path that ends a run, the failure
+// code and the reader report that names the output never made.
 #pragma once
 
 #include <cfloat>
 #include <cstdint>
 #include <cstdio>
 
+#include "core/failures.h"
+#include "core/grd98_header.h"
 #include "extract.h"
-#include "formats/grd98_header.h"
 
 using Flag = uint8_t;
 using Offset_t = int64_t;
@@ -16,11 +18,15 @@ using Offset_t = int64_t;
 // Undefined marker of float cells (bit pattern 0x56BFBCE4).
 constexpr float Float_NaN = 1.05409E+14f;
 
+// Oundef until -y gives a value: no value a user would choose.
+constexpr float Oundef_Not_Given = 0.12345f;
+
 struct RunState {
     // Files, streams and names.
     FILE* InpFile = nullptr;
     FILE* OutFile = nullptr;
     FILE* Debug = nullptr;
+    FILE* Values = nullptr;  // a text reader's values as binary cells, until they become the input
     const char* InpName = "";
     const char* OutName = "";
     String InpName2 = "";
@@ -73,9 +79,10 @@ struct RunState {
     int Nundef = 0;
     int16_t Iundef[4] = {-32768, 0, 0, 0};
     float Fundef[4] = {FLT_MAX, 0, 0, 0};
-    float Oundef = 0.12345f;
+    float Oundef = Oundef_Not_Given;
     const char* NaN_str = "1.05409E+14";
     const char* NaN_par = "-32768";
+    char NaN_Text[32] = "";  // the printed output undefined value NaN_str may point to
 
     // Area window.
     float W = -FLT_MAX;
@@ -156,6 +163,14 @@ struct RunState {
     bool VtkOut() const { return !GRD98out && !ESRIout; }
 };
 
+// Option -y was given: Oundef no longer holds its initial marker value.
+inline bool Oundef_Given(const RunState& run) { return run.Oundef != Oundef_Not_Given; }
+
+// Slot 0 of the undefined values goes to the input format's own value: a
+// value the user named with -x there moves to the next free slot (the last
+// one at most) and stays undefined.
+void Free_Undefined_Slot0(RunState& run);
+
 // Ends the run: records the status and unwinds to the driver, which closes the
 // files. No stage calls exit itself.
 struct RunEnded {
@@ -163,7 +178,17 @@ struct RunEnded {
 };
 [[noreturn]] void End_Run(RunState& run, int status);
 
-// Records a failure code unless an earlier one is already stored.
+// Records a failure code unless an earlier one is already stored (the
+// metric cell codes replace it, see failures.h).
 inline void Set_Error(RunState& run, int code) {
-    if (run.Error == 0) run.Error = code;
+    if (run.Error == 0 || Replaces_Earlier(code)) run.Error = code;
 }
+
+// A reader that gives up: `what` (one or more whole lines, formatted as by
+// printf) on standard error, then "No utputfile (%s) generated" with the
+// output name; the run ends with status 1.
+[[noreturn]] void No_Output(RunState& run, const char* what, ...) __attribute__((format(printf, 2, 3)));
+
+// The report of a grid that could not be read: "<grid> could not be properly
+// treated", the line `detail`, then as No_Output.
+[[noreturn]] void Not_Treated(RunState& run, const char* grid, const char* detail);
