@@ -94,10 +94,12 @@ public:
 
         // Memory stays flat: cells go through in chunks that fit a fixed
         // output buffer, whatever the width of the grid or of the text
-        // written for undefined cells.
+        // written for undefined cells. A narrow window needs no more than
+        // its own row: small grids do not pay for a megabyte per pass.
         constexpr size_t output_budget = size_t{1} << 20;
         const size_t per_cell = std::max<size_t>(converter_.Max_Cell_Bytes(), 1);
-        chunk_cells_ = std::clamp<size_t>(output_budget / per_cell, 1, 65536);
+        const size_t row_cells = static_cast<size_t>(std::max<int64_t>(int64_t{run.Right} - run.Left + 1, 1));
+        chunk_cells_ = std::clamp<size_t>(output_budget / per_cell, 1, std::min<size_t>(65536, row_cells));
         input_.resize(chunk_cells_ * 4);
         output_.resize(chunk_cells_ * per_cell);
     }
