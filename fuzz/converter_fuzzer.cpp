@@ -285,7 +285,11 @@ std::string Esri_Header(const std::vector<std::string>& w, bool float_pair, int6
     for (size_t i = 0; i < lines; ++i)
         if (w[2 * i] != keys[i]) return std::string("ESRI header lacks ") + keys[i];
     if (!Count(w[1], ncols) || !Count(w[3], nrows) || ncols < 1 || nrows < 1) return "ESRI ncols or nrows wrong";
-    if (float_pair && (w[13] != "msbfirst" || w.size() != 14)) return "ESRI Float header file wrong";
+    if (!float_pair) return "";
+    // 2-byte cells are named after the byte order, and only they are.
+    const bool short_cells = w.size() == 18 && w[14] == "NBITS" && w[15] == "16" && w[16] == "PIXELTYPE" &&
+                             w[17] == "SIGNEDINT";
+    if (w[13] != "msbfirst" || (w.size() != 14 && !short_cells)) return "ESRI Float header file wrong";
     return "";
 }
 
@@ -304,8 +308,10 @@ std::string Check_Esri_Ascii(const std::string& bytes) {
 
 std::string Check_Esri_Float(const std::string& header, const std::string& data, int cell) {
     int64_t ncols, nrows;
-    std::string fault = Esri_Header(Words(header), true, ncols, nrows);
+    const auto w = Words(header);
+    std::string fault = Esri_Header(w, true, ncols, nrows);
     if (!fault.empty()) return fault;
+    if ((w.size() == 18) != (cell == 2)) return "ESRI Float header names the wrong cell size";
     if (int64_t(data.size()) != ncols * nrows * cell)
         return "ESRI Float data file holds " + std::to_string(data.size()) + " bytes, its header declares " +
                std::to_string(ncols * nrows * cell);
