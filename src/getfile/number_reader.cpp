@@ -283,6 +283,18 @@ bool Convert_Cut(const char* b, const char* e, const Plain_Decimal* plain, PINT 
     return length <= Text_Max && Convert<Type>(b, static_cast<int>(length), Val) != 0;
 }
 
+// The position after a number read: past its closing quote and the delimiter
+// behind it, and past the blanks that follow.
+int Past_Number(const char* img, int pos, bool closing_quote, unsigned char delim) {
+    if (closing_quote) {
+        ++pos;
+        const unsigned char c = static_cast<unsigned char>(img[pos]);
+        if (c != 0 && (c == delim || c == ',')) ++pos;
+    }
+    while (img[pos] == ' ') ++pos;
+    return pos;
+}
+
 template <ObjectType Type>
 unsigned char Read_Number(PINT Val) {
     Get_File& g = Get_;
@@ -359,13 +371,7 @@ unsigned char Read_Number(PINT Val) {
         return 0;
     }
 
-    if (quoted && !consumed) {
-        ++pos;  // past the closing quote
-        c = static_cast<unsigned char>(img[pos]);
-        if (c != 0 && (c == delim || c == ',')) ++pos;
-    }
-    while (img[pos] == ' ') ++pos;
-    g.Pos = pos;
+    g.Pos = pos = Past_Number(img, pos, quoted && !consumed, delim);
     if (img[pos] == g.Joint || img[pos] == '/') Continue_Check();
     return 1;
 }
