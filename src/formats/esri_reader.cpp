@@ -133,8 +133,10 @@ public:
             code = Take(key);
         }
         while (code == 0 && Next_Key(key)) code = Take(key);
+        // The lines after a faulty one are taken as values of the file named,
+        // so only a header beside its data file reports from that data file.
+        values = image_ != nullptr && !(code != 0 && companion);
         if (code != 0) return Refuse(code);
-        values = image_ != nullptr;
         Complete();
     }
 
@@ -391,7 +393,6 @@ bool Data_Fits(RunState& run, const Binary_Layout& data) {
 
 // The data file of an ESRI Float or EHdr pair.
 void Open_Data_File(RunState& run, const Grid_Header& grid) {
-    if (run.Error != 0) return;  // the report names the header's fault
     Close_Input(run);
     if (grid.companion) {
         std::snprintf(run.InpName2, sizeof(String), "%s", run.InpName);
@@ -405,6 +406,9 @@ void Open_Data_File(RunState& run, const Grid_Header& grid) {
     }
     run.InpFile = std::fopen(run.InpName2, "rb");
     if (!run.InpFile) Not_Opened(run, run.InpName2);
+    // A data file that is missing is said first; otherwise the report names
+    // the header's fault, and a faulty header describes no bytes to check.
+    if (run.Error != 0) return;
     run.Location = 0;
     run.FloatInp = grid.binary.cell != Stored_Cell::Int16;
     if (Data_Fits(run, grid.binary)) Prepare_Binary_Values(run, grid.binary);

@@ -132,7 +132,10 @@ TEST(ReaderFailures, EveryCodeWithItsReportAndStatus) {
 
         esri("rows not a number", "ncols 2\nnrows x\n", 1487),
         esri("no rows", "ncols 2\nnrows 0\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n", 1487),
-        esri("x origin missing", "ncols 2\nnrows 2\nyllcorner 0\n", 1495),
+        esri("x origin missing", "ncols 2\nnrows 2\nyllcorner 0\n1 2\n3 4\n", 1495),
+        // A header cut short with nothing behind it is a header file alone,
+        // and its data file is looked for first.
+        pair("header alone cut short", {{"in.asc", "ncols 2\nnrows 2\n"}}, "in.flt could not be opened\n"),
         esri("y origin not a number", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner south\n", 1503),
         esri("cell size zero", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 0\n1 2\n3 4\n", 1510),
         esri("cell size negative", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize -1\n1 2\n3 4\n", 1510),
