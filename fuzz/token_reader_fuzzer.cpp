@@ -49,6 +49,7 @@ std::string Build_Text(const uint8_t* data, size_t size, std::vector<std::string
     bool ends_with_line_end = true;
     char last = 'x';
     auto put = [&](char c, size_t count = 1) {
+        if (count == 0) return;  // a repeat of nothing starts no line
         text.append(count, c);
         line.append(count, c == '\t' ? ' ' : c);
         last = c;
