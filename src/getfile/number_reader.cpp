@@ -89,22 +89,42 @@ bool Exact_Real(const Plain_Decimal& d, Real& out) {
     return true;
 }
 
-// Gathers a plain decimal from p on; returns where the first character that
-// is neither a digit nor the first point stands (at most e).
-inline const char* Scan_Plain(const char* p, const char* e, Plain_Decimal& d) {
-    if (p < e && (*p == '-' || *p == '+')) d.negative = *p++ == '-';
-    for (; p < e && Digit(*p); ++p) {
+// Gathers a plain decimal from p on while `within(p)`; returns where the
+// first character that is neither a digit nor the first point stands.
+template <class Within>
+inline const char* Scan_Plain_While(const char* p, Within within, Plain_Decimal& d) {
+    if (within(p) && (*p == '-' || *p == '+')) d.negative = *p++ == '-';
+    for (; within(p) && Digit(*p); ++p) {
         d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
         ++d.digits;
     }
-    if (p < e && *p == '.') {
-        for (++p; p < e && Digit(*p); ++p) {
+    if (within(p) && *p == '.') {
+        for (++p; within(p) && Digit(*p); ++p) {
             d.mantissa = d.mantissa * 10 + static_cast<unsigned>(*p - '0');
             ++d.digits;
             ++d.fraction;
         }
     }
     return p;
+}
+
+// The same, up to e at most.
+inline const char* Scan_Plain(const char* p, const char* e, Plain_Decimal& d) {
+    return Scan_Plain_While(p, [e](const char* q) { return q < e; }, d);
+}
+
+// The usual grid value of a NUL-terminated text in one pass: a plain decimal
+// that ends the number text and that one division converts exactly. Null for
+// anything else, with nothing stored.
+template <ObjectType Type>
+const char* Quick_Plain(const char* Text, PINT Val) {
+    Plain_Decimal d;
+    // The text's NUL stops the scan, so no bound is needed.
+    const char* e = Scan_Plain_While(Text, [](const char*) { return true; }, d);
+    Real_Of<Type> v;
+    if (Num.in[static_cast<unsigned char>(*e)] || !Exact_Real(d, v)) return nullptr;
+    Store(Val, v);
+    return e;
 }
 
 // A plain decimal number text, converted when the C conversion would take
@@ -393,6 +413,9 @@ unsigned char Get_Convert(const char* Text, int Length, ObjectType Type, PINT Va
 }
 
 const char* Get_Fast_Number(const char* Text, ObjectType Type, PINT Val) {
+    if (Type == Ftype) {
+        if (const char* e = Quick_Plain<Ftype>(Text, Val)) return e;
+    }
     const char* e = Text;
     while (Num.in[static_cast<unsigned char>(*e)]) ++e;
     if (e == Text || e - Text > Text_Max) return nullptr;
