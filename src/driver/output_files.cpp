@@ -23,13 +23,15 @@ char* Last_Separator(char* path) {
 
 bool Is_Dash(const char* name) { return strcmp(name, "-") == 0; }
 
-// Creates the directories that lead to the file named by `path`.
-void New_Directories_Of(char* path) {
+// Creates the directories that lead to the file `name`.
+void New_Directories_Of(const char* name) {
+    // Too long to be a path here; opening the file reports it.
+    if (strlen(name) > Max_Path) return;
+    String path;
+    strcpy(path, name);
     if (char* separator = Last_Separator(path)) {
-        const char found = *separator;
         *separator = '\0';
         New_Directory(path);
-        *separator = found;
     }
 }
 
@@ -60,13 +62,11 @@ void New_Directory(const char* Name) {
 FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
     FILE* file = nullptr;
     int failure = ENAMETOOLONG;
-    String path;
     // A longer name would not fit the path buffer; it is refused like any
     // file that cannot be created.
     if (strlen(Name) <= Max_Path) {
-        strcpy(path, Name);
-        New_Directories_Of(path);
-        file = fopen(path, Mode);
+        New_Directories_Of(Name);
+        file = fopen(Name, Mode);
         if (file) return file;
         failure = errno;
     }
@@ -124,11 +124,7 @@ void Open_Output(RunState& run) {
     if (run.ESRIout && ESRI_Float_Name(run.OutName)) {
         // The pair is created when its header is written. Its header lies in
         // the data file's folder or in one that leads to it.
-        if (strlen(run.OutName) <= Max_Path) {
-            String path;
-            strcpy(path, run.OutName);
-            New_Directories_Of(path);
-        }
+        New_Directories_Of(run.OutName);
         run.Ascii = 0;
         return;
     }
