@@ -8,6 +8,11 @@ void End_Run(RunState& run, int status) {
     throw RunEnded{status};
 }
 
+void Not_Opened(RunState& run, const char* name) {
+    fprintf(run.StdErr, "%s could not be opened\n", name);
+    End_Run(run, 1);
+}
+
 void Free_Undefined_Slot0(RunState& run) {
     const int filled = std::clamp(run.Nundef, 0, 4);
     if (filled == 0) return;

@@ -178,10 +178,19 @@ struct RunEnded {
 };
 [[noreturn]] void End_Run(RunState& run, int status);
 
+// A file the run needs cannot be opened: "<name> could not be opened" on
+// standard error, and the run ends with status 1.
+[[noreturn]] void Not_Opened(RunState& run, const char* name);
+
 // Records a failure code unless an earlier one is already stored (the
 // metric cell codes replace it, see failures.h).
 inline void Set_Error(RunState& run, int code) {
     if (run.Error == 0 || Replaces_Earlier(code)) run.Error = code;
+}
+
+// The code of output that could not be written, by the output's cell form.
+inline int Lost_Output(const RunState& run) {
+    return run.Ascii ? Lost_Text_Output : run.ShortOut ? Lost_Short_Output : Lost_Float_Output;
 }
 
 // A reader that gives up: `what` (one or more whole lines, formatted as by

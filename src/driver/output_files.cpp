@@ -23,6 +23,20 @@ char* Last_Separator(char* path) {
 
 bool Is_Dash(const char* name) { return strcmp(name, "-") == 0; }
 
+// The number the creation failure of the output file reports.
+constexpr int Output_Creation = 1874;
+
+[[noreturn]] void Not_Created(RunState& run, const char* name, int line, const char* why) {
+    fprintf(run.StdErr, "%s could not be created (%1d)\n", name, line);
+    fprintf(run.StdErr, "Error message: %s\n", why);
+    End_Run(run, -1);
+}
+
+// An ESRI output whose name makes it a Float pair whatever the options said.
+bool Float_Pair_By_Name(const RunState& run) {
+    return run.ESRIout && !Is_Dash(run.OutName) && ESRI_Float_Name(run.OutName);
+}
+
 // Creates the directories that lead to the file `name`.
 void New_Directories_Of(const char* name) {
     // Too long to be a path here; opening the file reports it.
@@ -70,9 +84,7 @@ FILE* New_File(RunState& run, const char* Name, const char* Mode, int Line) {
         if (file) return file;
         failure = errno;
     }
-    fprintf(run.StdErr, "%s could not be created (%1d)\n", Name, Line);
-    fprintf(run.StdErr, "Error message: %s\n", strerror(failure));
-    End_Run(run, -1);
+    Not_Created(run, Name, Line, strerror(failure));
 }
 
 namespace {
@@ -98,15 +110,13 @@ bool Is_Input_File(const RunState& run, const char* name) {
 }
 
 [[noreturn]] void Refuse_Input_As_Output(RunState& run, const char* name) {
-    fprintf(run.StdErr, "%s could not be created (%1d)\n", name, 1874);
-    fprintf(run.StdErr, "Error message: %s\n", "it is the input file");
-    End_Run(run, -1);
+    Not_Created(run, name, Output_Creation, "it is the input file");
 }
 
 }  // namespace
 
 bool Text_Output(const RunState& run) {
-    return run.Ascii && !(run.ESRIout && !Is_Dash(run.OutName) && ESRI_Float_Name(run.OutName));
+    return run.Ascii && !Float_Pair_By_Name(run);
 }
 
 void Open_Output(RunState& run) {
@@ -114,21 +124,20 @@ void Open_Output(RunState& run) {
         run.OutFile = run.StdOut;
         return;
     }
-    const bool pair = run.ESRIout && (!run.Ascii || ESRI_Float_Name(run.OutName));
     if (Is_Input_File(run, run.OutName)) Refuse_Input_As_Output(run, run.OutName);
     // Both files of a Float pair are checked before either is created.
-    if (pair) {
+    if (run.ESRIout && !Text_Output(run)) {
         const std::string header = Companion_Name(run.OutName, ".HDR", ".hdr");
         if (Is_Input_File(run, header.c_str())) Refuse_Input_As_Output(run, header.c_str());
     }
-    if (run.ESRIout && ESRI_Float_Name(run.OutName)) {
+    if (Float_Pair_By_Name(run)) {
         // The pair is created when its header is written. Its header lies in
         // the data file's folder or in one that leads to it.
         New_Directories_Of(run.OutName);
         run.Ascii = 0;
         return;
     }
-    run.OutFile = New_File(run, run.OutName, run.Ascii ? "w" : "wb", 1874);
+    run.OutFile = New_File(run, run.OutName, run.Ascii ? "w" : "wb", Output_Creation);
 }
 
 void Write_VTK_Output_Header(RunState& run) {

@@ -60,10 +60,7 @@ void Open_Input(RunState& run) {
         // A directory opens like a file here but never reads.
         if (stat(run.InpName, &info) == 0 && !S_ISDIR(info.st_mode)) run.InpFile = fopen(run.InpName, "rb");
     }
-    if (!run.InpFile) {
-        fprintf(run.StdErr, "%s could not be opened\n", run.InpName);
-        End_Run(run, 1);
-    }
+    if (!run.InpFile) Not_Opened(run, run.InpName);
 }
 
 void Read_Input_Header(RunState& run) {
@@ -82,13 +79,13 @@ bool Read_Short(RunState& run, int16_t& value) { return fread(&value, 2, 1, run.
 // The input must end where its geometry says.
 void End_Check(RunState& run) {
     run.Location = run.Offset + int64_t{run.Rows} * run.RowSize;
-    fseeko(run.InpFile, run.Location, SEEK_SET);
-    int16_t value;
-    const bool more = Read_Short(run, value);
     // Text grids and VTK files may carry more after their data; a GRD98
     // grid, like a raw dataset, is exactly as long as its header says.
     const RunState::InputKind input = run.Input();
     if (input != RunState::InputKind::Global && input != RunState::InputKind::GRD98) return;
+    fseeko(run.InpFile, run.Location, SEEK_SET);
+    int16_t value;
+    const bool more = Read_Short(run, value);
     if (input == RunState::InputKind::GRD98 || !run.Gebco) {
         if (more) Set_Error(run, Data_Beyond_Grid);
         return;
@@ -122,19 +119,21 @@ void Flush_Output(RunState& run) {
     // A write that failed earlier leaves its mark on the stream even when
     // nothing is left to flush.
     if (run.OutFile && (fflush(run.OutFile) != 0 || ferror(run.OutFile)))
-        Set_Error(run, run.Ascii ? Lost_Text_Output : run.ShortOut ? Lost_Short_Output : Lost_Float_Output);
+        Set_Error(run, Lost_Output(run));
 }
 
 // The row transfer; GRD98 output takes two passes, because its header needs
 // the value range of a check pass that writes nothing.
 void Transfer_Stage(RunState& run) {
-    Transfer_Rows(run);
-    End_GRD98_Pass(run);
+    const auto pass = [&run] {
+        Transfer_Rows(run);
+        End_GRD98_Pass(run);
+    };
+    pass();
     if (!run.Check || run.Error) return;
     Write_GRD98_Header(run);
     run.Check = 0;
-    Transfer_Rows(run);
-    End_GRD98_Pass(run);
+    pass();
 }
 
 void Run_Stages(RunState& run, int argc, char** argv) {

@@ -75,11 +75,6 @@ unsigned Gives(int key) {
     }
 }
 
-[[noreturn]] void Not_Opened(RunState& run, const char* name) {
-    fprintf(run.StdErr, "%s could not be opened\n", name);
-    End_Run(run, 1);
-}
-
 // The other file of an ESRI Float pair, named in InpName2.
 void Companion_Input(RunState& run, const char* upper, const char* lower) {
     const std::string name = Companion_Name(run.InpName, upper, lower);

@@ -34,11 +34,6 @@ bool ESRI_Float_Name(const char* name) {
 
 namespace {
 
-[[noreturn]] void Not_Opened(RunState& run, const char* name) {
-    fprintf(run.StdErr, "%s could not be opened\n", name);
-    End_Run(run, 1);
-}
-
 // The header file first, then the data file beside it.
 void Make_Float_Pair(RunState& run) {
     // A Float pair needs a file name to put its header beside.

@@ -187,7 +187,7 @@ private:
         const size_t bytes = converter_.Convert(input_.data(), cells, output_.data());
         if (bytes == 0 || run_.Check) return;
         if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes && !run_.Ascii)
-            Set_Error(run_, run_.ShortOut ? Lost_Short_Output : Lost_Float_Output);
+            Set_Error(run_, Lost_Output(run_));
     }
 
     RunState& run_;
