@@ -110,12 +110,15 @@ void Scan_Line(CellType kind, Block_Writer& out) {
     for (;;) {
         const char* image = Get_LineImage();
         int p = Get_LinePos();
+        // Where the joint of a piece of an overlong line stands; none in a
+        // whole line. Fixed until the next image is read.
+        const int piece_end = Get_Overflow() ? Get_LineLen() + 1 : -1;
         for (;;) {
             if (image[p] == '\0') {
                 Get_SetPos(p);
                 return;
             }
-            if (Get_Overflow() && p == Get_LineLen() + 1) {
+            if (p == piece_end) {
                 // A piece of nothing but blanks: the line goes on in the next.
                 if (!Get_Line()) return;
                 break;

@@ -113,19 +113,6 @@ inline const char* Scan_Plain(const char* p, const char* e, Plain_Decimal& d) {
     return Scan_Plain_While(p, [e](const char* q) { return q < e; }, d);
 }
 
-// The usual grid value of a NUL-terminated text in one pass: a plain decimal
-// that ends the number text and that one division converts exactly. Null for
-// anything else, with nothing stored.
-template <ObjectType Type>
-const char* Quick_Plain(const char* Text, PINT Val) {
-    Plain_Decimal d;
-    // The text's NUL stops the scan, so no bound is needed.
-    const char* e = Scan_Plain_While(Text, [](const char*) { return true; }, d);
-    Real_Of<Type> v;
-    if (Num.in[static_cast<unsigned char>(*e)] || !Exact_Real(d, v)) return nullptr;
-    Store(Val, v);
-    return e;
-}
 
 // A plain decimal number text, converted when the C conversion would take
 // all of it; false when the text is anything else. from_chars reads the same
@@ -412,22 +399,47 @@ unsigned char Get_Convert(const char* Text, int Length, ObjectType Type, PINT Va
     }
 }
 
-const char* Get_Fast_Number(const char* Text, ObjectType Type, PINT Val) {
-    if (Type == Ftype) {
-        if (const char* e = Quick_Plain<Ftype>(Text, Val)) return e;
-    }
+namespace {
+
+// The direct path on a NUL-terminated text. A real is first gathered as a
+// plain decimal in the one pass that also finds where the number text goes
+// on; only a text that is no exact plain decimal is cut and converted whole.
+template <ObjectType Type>
+const char* Fast_Number(const char* Text, PINT Val) {
     const char* e = Text;
+    if constexpr (Real_Kind(Type)) {
+        Plain_Decimal plain;
+        // The text's NUL stops the scan, so no bound is needed.
+        e = Scan_Plain_While(Text, [](const char*) { return true; }, plain);
+        Real_Of<Type> v;
+        if (!Num.in[static_cast<unsigned char>(*e)] && Exact_Real(plain, v)) {
+            Store(Val, v);
+            return e;
+        }
+    }
     while (Num.in[static_cast<unsigned char>(*e)]) ++e;
     if (e == Text || e - Text > Text_Max) return nullptr;
-    int fast = -1;
-    switch (Type) {
-        case Ftype: fast = Fast_Convert<Ftype>(Text, e, Val); break;
-        case Dtype: fast = Fast_Convert<Dtype>(Text, e, Val); break;
-        case Itype: fast = Fast_Convert<Itype>(Text, e, Val); break;
-        case Ltype: fast = Fast_Convert<Ltype>(Text, e, Val); break;
-        default: break;
+    if constexpr (Real_Kind(Type)) {
+        // The plain decimal was tried above.
+        Real_Of<Type> v;
+        if (!Fast_Real(Text, e, Type == Dtype, v)) return nullptr;
+        Store(Val, v);
+        return e;
+    } else {
+        return Fast_Convert<Type>(Text, e, Val) == 1 ? e : nullptr;
     }
-    return fast == 1 ? e : nullptr;
+}
+
+}  // namespace
+
+const char* Get_Fast_Number(const char* Text, ObjectType Type, PINT Val) {
+    switch (Type) {
+        case Ftype: return Fast_Number<Ftype>(Text, Val);
+        case Dtype: return Fast_Number<Dtype>(Text, Val);
+        case Itype: return Fast_Number<Itype>(Text, Val);
+        case Ltype: return Fast_Number<Ltype>(Text, Val);
+        default: return nullptr;
+    }
 }
 
 unsigned char Get_Number(PINT Val, ObjectType Type) {
