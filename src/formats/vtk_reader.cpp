@@ -73,14 +73,20 @@ private:
         return true;
     }
 
-    void Read_Keyword_Lines() {
+    // The next line that says something: VTK's writers leave empty lines
+    // (behind binary blocks, for one) and METADATA blocks, which are passed
+    // over. False at the end of the file.
+    bool Next_Content_Line() {
         while (Get_Ascii_Line(run_, 0)) {
-            // VTK's writers leave empty lines, behind binary blocks for one.
             if (Empty_Line()) continue;
-            if (Metadata_Line()) {
-                Skip_Metadata();
-                continue;
-            }
+            if (!Metadata_Line()) return true;
+            Skip_Metadata();
+        }
+        return false;
+    }
+
+    void Read_Keyword_Lines() {
+        while (Next_Content_Line()) {
             int keyword;
             if (!Get_Symbol(&keyword, Keywords)) {
                 Fail(Unknown_Keyword);
@@ -140,14 +146,8 @@ private:
     bool Skip_Field() {
         int arrays;
         if (!Name() || !Get_Int(&arrays) || arrays < 0 || !Line_Done()) return false;
-        for (int a = 0; a < arrays;) {
-            if (!Get_Ascii_Line(run_, 0)) return false;
-            if (Empty_Line()) continue;
-            if (Metadata_Line()) {
-                Skip_Metadata();
-                continue;
-            }
-            ++a;
+        for (int a = 0; a < arrays; ++a) {
+            if (!Next_Content_Line()) return false;
             static const char* const null_array[] = {"NULL_ARRAY", nullptr};
             int type;
             if (Get_Symbol(&type, null_array) && Line_Done()) continue;
