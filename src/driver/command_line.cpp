@@ -58,6 +58,8 @@ void Bad_Command_Line(RunState& run) {
 namespace {
 
 // GRD98 output is never text: GRD98 and ASCII together ask for ESRI ASCII.
+// Settled as soon as a letter asks for either (no name asks for both), so
+// the pair never stands together afterwards.
 void Settle_Text_Output(RunState& run) {
     if (run.GRD98out && run.Ascii) {
         run.ESRIout = 1;
@@ -111,7 +113,6 @@ const char* Output_Title(const RunState& run) {
 
 [[noreturn]] void Print_Help(RunState& run) {
     if (No_Input_Chosen(run)) run.VTKin = 1;
-    Settle_Text_Output(run);
     std::fprintf(run.StdOut, Usage, run.Invocation);
     std::fprintf(run.StdOut, FullUsage, run.Snap, Input_Name_Table[int(Named_Input(run))].help, Output_Title(run));
     End_Run(run, 0);
@@ -276,7 +277,6 @@ void Read_Command_Line(RunState& run, int argc, char** argv) {
     }
 
     if (run.OutName[0] == '\0') Bad_Command_Line(run);
-    Settle_Text_Output(run);
     if (No_Input_Chosen(run)) run.VTKin = 1;
     if (run.Debug && std::strcmp(run.OutName, "-") == 0) run.Debug = run.StdErr;
 }
