@@ -191,7 +191,8 @@ struct Value_Blocks::Worker {
 };
 
 Value_Blocks::Value_Blocks(CellType kind, bool letters_end)
-    : kind_(kind), letters_end_(letters_end), read_size_(Min_Read), text_(Max_Read + Line_Lookahead) {
+    : kind_(kind), letters_end_(letters_end), read_size_(Min_Read) {
+    for (std::vector<char>& text : text_) text.resize(Max_Read + Line_Lookahead);
     halves_[0] = std::make_unique<Half>(kind);
     halves_[1] = std::make_unique<Half>(kind);
 }
@@ -215,16 +216,41 @@ bool Value_Blocks::Second_Thread() {
     return worker_ != nullptr;
 }
 
+size_t Value_Blocks::Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, std::vector<char>& into) {
+    // The unfinished last line of a block begins the next one.
+    std::memmove(into.data(), rest, rest_bytes);
+    return rest_bytes + std::fread(into.data() + rest_bytes, 1, read_size_ - rest_bytes, file);
+}
+
+// The first half is this thread's share of a block. It also reads the next
+// block and writes the cells, so it is the smaller one; the share follows
+// whichever thread waited for the other.
+const char* Value_Blocks::Split(const char* begin, const char* end) {
+    const char* at = begin + static_cast<size_t>(end - begin) * share_ / Share_Steps;
+    return static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))) + 1;
+}
+
+void Value_Blocks::Await_Second() {
+    if (worker_->done.try_acquire()) {
+        share_ = std::min(share_ + 1, Share_Steps - 8);  // the second thread waited
+        return;
+    }
+    worker_->done.acquire();
+    share_ = std::max(share_ - 1, 8);
+}
+
 long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
-    off_t position = ftello(file);
+    off_t position = ftello(file);  // of the first line not taken yet
     if (position < 0) return 0;
     long taken = 0;
+    int current = 0;
+    size_t got = std::fread(text_[current].data(), 1, read_size_, file);
     for (;;) {
-        const size_t got = std::fread(text_.data(), 1, read_size_, file);
-        const char* begin = text_.data();
+        const char* begin = text_[current].data();
         const void* last = got > 0 ? memrchr(begin, '\n', got) : nullptr;
         if (last == nullptr) break;
         const char* end = static_cast<const char*>(last) + 1;
+        const size_t rest = static_cast<size_t>(begin + got - end);
 
         Half& first = *halves_[0];
         Half& second = *halves_[1];
@@ -232,15 +258,15 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
         first.end = second.begin = second.end = end;
         const bool split = static_cast<size_t>(end - begin) >= Split_Min && Second_Thread();
         if (split) {
-            // The second half begins behind the first line end past the middle.
-            const char* middle = begin + (end - begin) / 2;
-            first.end = second.begin =
-                static_cast<const char*>(std::memchr(middle, '\n', static_cast<size_t>(end - middle))) + 1;
+            first.end = second.begin = Split(begin, end);
             worker_->job = &second;
             worker_->start.release();
         }
         first.Convert(kind_, letters_end_);
-        if (split) worker_->done.acquire();
+        // While the second half is converted, the next block is read.
+        const bool ahead = split && first.Whole();
+        size_t next = ahead ? Next_Block(file, end, rest, text_[1 - current]) : 0;
+        if (split) Await_Second();
         else second.Convert(kind_, letters_end_);
 
         bool whole = true;
@@ -257,8 +283,11 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
             read_size_ = Min_Read;  // odd lines may come often: read less
             break;
         }
+        if (!ahead) next = Next_Block(file, end, rest, text_[1 - current]);
         read_size_ = std::min(read_size_ * 2, Max_Read);
-        if (end != begin + got && fseeko(file, position, SEEK_SET) != 0) return -1;
+        current = 1 - current;
+        got = next;
     }
+    // Blocks are read ahead of the lines taken.
     return fseeko(file, position, SEEK_SET) == 0 ? taken : -1;
 }

@@ -91,7 +91,8 @@ private:
 // Reads whole lines of values straight from a stream that can be
 // repositioned (a regular file), in blocks of up to a megabyte, and converts
 // them with Convert_Line; with a second core, the second half of each block
-// is converted on a second thread while this one converts the first. It
+// is converted on a second thread while this one converts the first and
+// reads the next block. It
 // stops before the first line Convert_Line refuses, a line longer than a
 // block, a last line without a line end, and at the end of the stream,
 // leaving the stream positioned at the start of the first line not taken:
@@ -116,11 +117,17 @@ public:
 private:
     // Started with the first block worth splitting; false without one.
     bool Second_Thread();
+    const char* Split(const char* begin, const char* end);
+    void Await_Second();
+    size_t Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, std::vector<char>& into);
+
+    static constexpr int Share_Steps = 64;
 
     CellType kind_;
     bool letters_end_;
     size_t read_size_;  // grows while whole blocks are taken
-    std::vector<char> text_;
+    int share_ = Share_Steps / 2;  // of a block converted on this thread
+    std::vector<char> text_[2];  // a block, and the next one read ahead
     std::unique_ptr<Half> halves_[2];
     std::unique_ptr<Worker> worker_;
     bool no_worker_ = false;
