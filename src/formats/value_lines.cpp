@@ -246,8 +246,14 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
     int current = 0;
     size_t got = std::fread(text_[current].data(), 1, read_size_, file);
     for (;;) {
-        const char* begin = text_[current].data();
+        char* begin = text_[current].data();
         const void* last = got > 0 ? memrchr(begin, '\n', got) : nullptr;
+        // Lines longer than the block read so far: read more, up to a megabyte.
+        while (last == nullptr && got == read_size_ && read_size_ < Max_Read) {
+            read_size_ = std::min(read_size_ * 2, Max_Read);
+            got += std::fread(begin + got, 1, read_size_ - got, file);
+            last = memrchr(begin, '\n', got);
+        }
         if (last == nullptr) break;
         const char* end = static_cast<const char*>(last) + 1;
         const size_t rest = static_cast<size_t>(begin + got - end);
