@@ -86,22 +86,34 @@ struct Short_Path {
 };
 inline constexpr Short_Path Short;
 
+// "000" to "999": the three characters in the low bytes, the first lowest,
+// and in the top byte how many are left once trailing zeros are dropped (0
+// for "000").
+struct Digit_Triples {
+    uint32_t triple[1000] = {};
+    constexpr Digit_Triples() {
+        for (uint32_t i = 0; i < 1000; ++i) {
+            uint32_t kept = i == 0 ? 0 : 3;
+            for (uint32_t k = i; kept > 0 && k % 10 == 0; k /= 10) --kept;
+            triple[i] = ('0' + i / 100) | ('0' + i / 10 % 10) << 8 | ('0' + i % 10) << 16 | kept << 24;
+        }
+    }
+};
+inline constexpr Digit_Triples Triples;
+
 // Text of a value whose sign is already written: `q` holds the six
 // significant digits (100000..999999) and `x` the decimal exponent of the
 // first one (-5..6). Writes whole words: `p` needs Float_Room - 1 bytes.
 inline char* Put_Digits(char* p, uint32_t q, int x) {
-    // The digits, one a byte, the first in the low byte, padded with two
-    // zeros to eight: split in halves of four digits, those in pairs, the
-    // pairs in digits, each step on all lanes of the word at once.
-    const uint32_t high = q / 100;  // first four digits
-    uint64_t v = high | uint64_t{(q - high * 100) * 100} << 32;
-    uint64_t tens = ((v * 10486) >> 20) & 0x0000007F0000007Fu;  // lane / 100, for lanes < 10^4
-    v = tens | (v - tens * 100) << 16;
-    tens = ((v * 103) >> 10) & 0x000F000F000F000Fu;  // lane / 10, for lanes < 100
-    v = tens | (v - tens * 10) << 8;
-    const uint64_t word = v | 0x3030303030303030u;
+    // The digits as characters in one word, the first in the low byte,
+    // padded with '0' to eight, from two table entries of three: few steps
+    // from the value to the text, so that the work of neighbouring values
+    // overlaps.
+    const uint32_t high = q / 1000;
+    const uint32_t first = Triples.triple[high], last = Triples.triple[q - high * 1000];
+    const uint64_t word = (first & 0xFFFFFF) | uint64_t{last & 0xFFFFFF} << 24 | uint64_t{0x3030} << 48;
     // Significant digits after dropping trailing zeros: the first is never 0.
-    const int n = 8 - (std::countl_zero(v | 1) >> 3);  // "| 1": v is never 0, tell the compiler
+    const int n = static_cast<int>(last >> 24 ? 3 + (last >> 24) : first >> 24);
     // Stores the characters of a word in that order.
     auto put = [](char* at, uint64_t w) {
         if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
