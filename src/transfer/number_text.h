@@ -11,6 +11,7 @@
 // shows as "-nan" in both.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstddef>
@@ -86,16 +87,19 @@ struct Short_Path {
 };
 inline constexpr Short_Path Short;
 
-// "000" to "999": the three characters in the low bytes, the first lowest,
-// and in the top byte how many are left once trailing zeros are dropped (0
-// for "000").
+// "000" to "999": the three characters in the low bytes, the first lowest;
+// in the top byte how many are left once trailing zeros are dropped, as the
+// first three of six digits (low half) and as the last three (high half:
+// 3 more, or 0 for "000"), so that the count of six is the larger of two.
 struct Digit_Triples {
     uint32_t triple[1000] = {};
     constexpr Digit_Triples() {
         for (uint32_t i = 0; i < 1000; ++i) {
             uint32_t kept = i == 0 ? 0 : 3;
             for (uint32_t k = i; kept > 0 && k % 10 == 0; k /= 10) --kept;
-            triple[i] = ('0' + i / 100) | ('0' + i / 10 % 10) << 8 | ('0' + i % 10) << 16 | kept << 24;
+            const uint32_t as_last = kept == 0 ? 0 : kept + 3;
+            triple[i] = ('0' + i / 100) | ('0' + i / 10 % 10) << 8 | ('0' + i % 10) << 16 | kept << 24 |
+                        as_last << 28;
         }
     }
 };
@@ -113,7 +117,7 @@ inline char* Put_Digits(char* p, uint32_t q, int x) {
     const uint32_t first = Triples.triple[high], last = Triples.triple[q - high * 1000];
     const uint64_t word = (first & 0xFFFFFF) | uint64_t{last & 0xFFFFFF} << 24 | uint64_t{0x3030} << 48;
     // Significant digits after dropping trailing zeros: the first is never 0.
-    const int n = static_cast<int>(last >> 24 ? 3 + (last >> 24) : first >> 24);
+    const int n = static_cast<int>(std::max(first >> 24 & 0xF, last >> 28));
     // Stores the characters of a word in that order.
     auto put = [](char* at, uint64_t w) {
         if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
@@ -157,10 +161,12 @@ inline char* Put_Digits(char* p, uint32_t q, int x) {
 inline char* Put_Float(char* p, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    const uint32_t biased = (bits >> 23) & 0xFF;
-    // Binary exponents -14..19, and below one million.
-    if (biased - detail::First_Biased <= detail::Last_Biased - detail::First_Biased &&
-        (bits & 0x7FFFFFFF) < 0x49742400) {
+    const uint32_t magnitude = bits & 0x7FFFFFFF;
+    constexpr uint32_t lowest = detail::First_Biased << 23, million = 0x49742400;
+    // 2^-14 <= |value| < 1e6: binary exponents -14..19, one compare for both
+    // ends.
+    if (magnitude - lowest < million - lowest) {
+        const uint32_t biased = magnitude >> 23;
         *p = '-';
         p += bits >> 31;
         const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // |value| = m * 2^(biased - 150)
