@@ -5,10 +5,10 @@
 // integer path: a float is m * 2^e exactly, and for 2^-14 <= |v| < 1e6 the
 // six significant digits come out of one 128-bit product of the mantissa and
 // a factor from a table, rounded half to even on the exact binary value as
-// printf does, and go to characters a whole word at a time. Everything else
-// (zero, subnormals, tiny and huge values, infinities, NaN) goes through
-// std::to_chars, which prints like printf in the C locale; the sign of a NaN
-// shows as "-nan" in both.
+// printf does, and go to characters three at a time from a table, stored a
+// whole word at a time. Everything else (zero, subnormals, tiny and huge
+// values, infinities, NaN) goes through std::to_chars, which prints like
+// printf in the C locale; the sign of a NaN shows as "-nan" in both.
 #pragma once
 
 #include <algorithm>
@@ -85,7 +85,7 @@ struct Short_Path {
         }
     }
 };
-inline constexpr Short_Path Short;
+inline constexpr Short_Path Short_Table;
 
 // "000" to "999": the three characters in the low bytes, the first lowest;
 // in the top byte how many are left once trailing zeros are dropped, as the
@@ -171,11 +171,11 @@ inline char* Put_Float(char* p, float value) {
         p += bits >> 31;
         const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // |value| = m * 2^(biased - 150)
         const uint32_t i = biased - detail::First_Biased;
-        const uint64_t e = detail::Short.word[i];
+        const uint64_t e = detail::Short_Table.word[i];
         const bool up = m >= (e & 0xFFFFFFFFFFu);
         int x = static_cast<int>(e >> 40) - 8 + up;
         __extension__ using U128 = unsigned __int128;
-        const U128 scaled = U128{m} * detail::Short.scale[i][up];
+        const U128 scaled = U128{m} * detail::Short_Table.scale[i][up];
         uint64_t q = static_cast<uint64_t>(scaled >> 64);
         const uint64_t rest = static_cast<uint64_t>(scaled);
         // Rounded half to even on the exact rest: up above half, or at
