@@ -100,8 +100,17 @@ public:
         const size_t per_cell = std::max<size_t>(converter_.Max_Cell_Bytes(), 1);
         const size_t row_cells = static_cast<size_t>(std::max<int64_t>(int64_t{run.Right} - run.Left + 1, 1));
         chunk_cells_ = std::clamp<size_t>(output_budget / per_cell, 1, std::min<size_t>(65536, row_cells));
+        chunk_bytes_ = chunk_cells_ * per_cell;
         input_.resize(chunk_cells_ * 4);
-        output_.resize(chunk_cells_ * per_cell);
+        // Text gathers the rows of a narrow grid up to the budget before it
+        // is written: a write per row costs more system time than the
+        // formatting of the row. Still no more than the whole window needs.
+        size_t output_bytes = chunk_bytes_;
+        if (run.Ascii) {
+            const uint64_t rows = static_cast<uint64_t>(std::max(run.Last - run.First + 1, 1));
+            output_bytes = std::max<size_t>(output_bytes, std::min<uint64_t>(output_budget, rows * row_cells * per_cell));
+        }
+        output_.resize(output_bytes);
     }
 
     void Run() {
@@ -116,6 +125,7 @@ public:
             }
             converter_.End_Row();
         }
+        Write_Text();
         converter_.Finish();
     }
 
@@ -184,10 +194,21 @@ private:
     }
 
     void Emit(size_t cells) {
-        const size_t bytes = converter_.Convert(input_.data(), cells, output_.data());
+        const size_t bytes = converter_.Convert(input_.data(), cells, output_.data() + text_bytes_);
         if (bytes == 0 || run_.Check) return;
-        if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes && !run_.Ascii)
-            Set_Error(run_, Lost_Output(run_));
+        if (run_.Ascii) {
+            // A failed text write leaves its mark on the stream, which the
+            // end of the run reports: the transfer goes on either way.
+            text_bytes_ += bytes;
+            if (output_.size() - text_bytes_ < chunk_bytes_) Write_Text();
+            return;
+        }
+        if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes) Set_Error(run_, Lost_Output(run_));
+    }
+
+    void Write_Text() {
+        if (text_bytes_ > 0) fwrite(output_.data(), 1, text_bytes_, run_.OutFile);
+        text_bytes_ = 0;
     }
 
     RunState& run_;
@@ -195,6 +216,8 @@ private:
     Cell_Converter converter_;
     Column_Plan plan_;
     size_t chunk_cells_ = 0;
+    size_t chunk_bytes_ = 0;  // output of one chunk at most
+    size_t text_bytes_ = 0;   // text gathered in output_, not yet written
     std::vector<char> input_;
     std::vector<char> output_;
 };

@@ -26,10 +26,12 @@ inline int16_t Low16(int64_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
-// NaN, slot 0 and the filled slots (unused slots repeat slot 0).
+// NaN, slot 0 and the filled slots (unused slots repeat slot 0). Most runs
+// have one undefined value: the other slots are only compared when one of
+// them can match a value slot 0 does not.
 inline bool Float_Undefined(const Rules& r, float f) {
-    return f != f || f == r.fundef[0] || f == r.fundef[1] || f == r.fundef[2] ||
-           f == r.fundef[3];
+    return f != f || f == r.fundef[0] ||
+           (r.more_fundef && (f == r.fundef[1] || f == r.fundef[2] || f == r.fundef[3]));
 }
 
 inline bool Int_Undefined(const Rules& r, int16_t i) {
@@ -151,9 +153,10 @@ struct Ranges {
     }
 };
 
-// Final value of the float chain: write or collect it.
+// Final value of the float chain: write or collect it. `recheck` tells
+// whether the chain may have changed the value since `undef` was settled.
 template <int Out, bool Check>
-inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
+inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, bool recheck, Ranges& g,
                         int& k) {
     if constexpr (Check) {
         if (!undef && f != Float_NaN && f != r.fundef[0]) {
@@ -167,7 +170,7 @@ inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
         return Put_Float_BE(p, f);
     } else {
         p = Put_Separator(p, k);
-        if (undef || f == Float_NaN || Float_Undefined(r, f)) return Put_Undefined_Text(p, r);
+        if (undef || f == Float_NaN || (recheck && Float_Undefined(r, f))) return Put_Undefined_Text(p, r);
         if (r.ioption) {
             const int16_t i = Low16(ftoi(f));
             if (i != r.oundef_trunc) g.Take(i);
@@ -328,7 +331,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                     f = static_cast<float>(r.negate ? -static_cast<int32_t>(i) : i);
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
-                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+                p = Emit_Float<Out, Check>(r, p, f, undef, true, g, k);
             } else {
                 if (!undef) {
                     if (r.negate) i = Low16(-static_cast<int32_t>(i));
@@ -351,7 +354,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                     if (r.negate && f != 0) f = -f;
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
-                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+                p = Emit_Float<Out, Check>(r, p, f, undef, Apply || r.negate, g, k);
             }
         }
     }
@@ -397,9 +400,13 @@ Cell_Converter::Cell_Converter(RunState& run)
     r.log_base = run.LogBase;
     r.ln_base = std::log(static_cast<double>(run.LogBase));
     const int filled = std::clamp(run.Nundef, 1, 4);
+    r.more_fundef = false;
     for (int s = 0; s < 4; ++s) {
         r.fundef[s] = s < filled ? run.Fundef[s] : run.Fundef[0];
         r.iundef[s] = s < filled ? run.Iundef[s] : run.Iundef[0];
+        // A NaN slot matches nothing; an equal one nothing slot 0 misses.
+        const float u = r.fundef[s];
+        if (u == u && u != r.fundef[0]) r.more_fundef = true;
     }
     r.oundef = run.Oundef;
     r.oundef_trunc = trunc32(run.Oundef);

@@ -65,6 +65,9 @@ TEST(ValueRules, CellChains) {
         // -m inverts VTK input; a float zero keeps its sign.
         {"vtk -m", SET(r.Minus = 1), {-4000, 1200}, "4000 -1200"},
         {"vtk -m float", SET(r.Minus = r.FloatInp = 1), {-2.5, 0}, "2.5 0"},
+        // A value the sign change makes undefined is written as undefined.
+        {"-m onto -x text", SET(X(r, -9999), r.Minus = r.FloatInp = r.Ascii = 1), {9999, -9999, 3},
+         " 1.05409E+14 1.05409E+14 -3"},
         // Zero rule after the sign; -zz makes the cell undefined.
         {"-z", SET(r.Zero = 1), {-5, 0, 7}, "-5 0 0"},
         {"-z -m", SET(r.Zero = r.Minus = 1), {-5, 7}, "5 0"},
