@@ -139,10 +139,11 @@ struct Value_Blocks::Half {
     long lines = 0;
     const char* stop = nullptr;  // the first line not taken
 
-    explicit Half(CellType kind) : cells((Max_Read / 2 + 1) * Cell_Bytes(kind)) {}
-
     void Convert(CellType kind, bool letters_end) {
         const size_t cell = static_cast<size_t>(Cell_Bytes(kind));
+        // A cell takes two characters at least, its separator included.
+        const size_t most = (static_cast<size_t>(end - begin) / 2 + 1) * cell;
+        if (cells.size() < most) cells.resize(most);
         bytes = 0;
         count = 0;
         lines = 0;
@@ -192,9 +193,8 @@ struct Value_Blocks::Worker {
 
 Value_Blocks::Value_Blocks(CellType kind, bool letters_end)
     : kind_(kind), letters_end_(letters_end), read_size_(Min_Read) {
-    for (std::vector<char>& text : text_) text.resize(Max_Read + Line_Lookahead);
-    halves_[0] = std::make_unique<Half>(kind);
-    halves_[1] = std::make_unique<Half>(kind);
+    halves_[0] = std::make_unique<Half>();
+    halves_[1] = std::make_unique<Half>();
 }
 
 Value_Blocks::~Value_Blocks() = default;
@@ -216,10 +216,18 @@ bool Value_Blocks::Second_Thread() {
     return worker_ != nullptr;
 }
 
-size_t Value_Blocks::Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, std::vector<char>& into) {
+// Buffers grow with the blocks read, so that small grids stay small.
+char* Value_Blocks::Text(int which) {
+    std::vector<char>& text = text_[which];
+    if (text.size() < read_size_ + Line_Lookahead) text.resize(read_size_ + Line_Lookahead);
+    return text.data();
+}
+
+size_t Value_Blocks::Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, int which) {
     // The unfinished last line of a block begins the next one.
-    std::memmove(into.data(), rest, rest_bytes);
-    return rest_bytes + std::fread(into.data() + rest_bytes, 1, read_size_ - rest_bytes, file);
+    char* into = Text(which);
+    std::memmove(into, rest, rest_bytes);
+    return rest_bytes + std::fread(into + rest_bytes, 1, read_size_ - rest_bytes, file);
 }
 
 // The first half is this thread's share of a block. It also reads the next
@@ -244,13 +252,14 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
     if (position < 0) return 0;
     long taken = 0;
     int current = 0;
-    size_t got = std::fread(text_[current].data(), 1, read_size_, file);
+    size_t got = std::fread(Text(current), 1, read_size_, file);
     for (;;) {
         char* begin = text_[current].data();
         const void* last = got > 0 ? memrchr(begin, '\n', got) : nullptr;
         // Lines longer than the block read so far: read more, up to a megabyte.
         while (last == nullptr && got == read_size_ && read_size_ < Max_Read) {
             read_size_ = std::min(read_size_ * 2, Max_Read);
+            begin = Text(current);
             got += std::fread(begin + got, 1, read_size_ - got, file);
             last = memrchr(begin, '\n', got);
         }
@@ -271,7 +280,7 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
         first.Convert(kind_, letters_end_);
         // While the second half is converted, the next block is read.
         const bool ahead = split && first.Whole();
-        size_t next = ahead ? Next_Block(file, end, rest, text_[1 - current]) : 0;
+        size_t next = ahead ? Next_Block(file, end, rest, 1 - current) : 0;
         if (split) Await_Second();
         else second.Convert(kind_, letters_end_);
 
@@ -289,7 +298,7 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
             read_size_ = Min_Read;  // odd lines may come often: read less
             break;
         }
-        if (!ahead) next = Next_Block(file, end, rest, text_[1 - current]);
+        if (!ahead) next = Next_Block(file, end, rest, 1 - current);
         read_size_ = std::min(read_size_ * 2, Max_Read);
         current = 1 - current;
         got = next;

@@ -119,7 +119,8 @@ private:
     bool Second_Thread();
     const char* Split(const char* begin, const char* end);
     void Await_Second();
-    size_t Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, std::vector<char>& into);
+    char* Text(int which);
+    size_t Next_Block(std::FILE* file, const char* rest, size_t rest_bytes, int which);
 
     static constexpr int Share_Steps = 64;
 
