@@ -91,6 +91,7 @@ public:
         run.CellSize = Cell_Bytes(type_);
         run.RowSize = int64_t{Stored_Row_Cells(run)} * run.CellSize;
         plan_ = Plan_Columns(run);
+        backwards_ = Stored_Row(run, run.Last) < Stored_Row(run, run.First);
 
         // Memory stays flat: cells go through in chunks that fit a fixed
         // output buffer, whatever the width of the grid or of the text
@@ -101,7 +102,14 @@ public:
         const size_t row_cells = static_cast<size_t>(std::max<int64_t>(int64_t{run.Right} - run.Left + 1, 1));
         chunk_cells_ = std::clamp<size_t>(output_budget / per_cell, 1, std::min<size_t>(65536, row_cells));
         input_.resize(chunk_cells_ * 4);
-        output_.resize(chunk_cells_ * per_cell);
+        // The output of many narrow rows is gathered and written in one go:
+        // a write per row costs more than the row's conversion. The buffer
+        // holds at least one chunk, and no more than the whole window.
+        const int64_t window_cells = int64_t(row_cells) * std::max(run.Last - run.First + 1, 1);
+        const size_t window_bytes = static_cast<size_t>(std::min<int64_t>(window_cells, output_budget)) * per_cell;
+        output_.resize(std::clamp(window_bytes, chunk_cells_ * per_cell, output_budget));
+        const int64_t stored_bytes = std::max<int64_t>(int64_t{run.Rows} * run.RowSize, 0);
+        block_.resize(static_cast<size_t>(std::min<int64_t>(stored_bytes, output_budget)));
     }
 
     void Run() {
@@ -116,16 +124,70 @@ public:
             }
             converter_.End_Row();
         }
+        Write_Output();
+        Settle_Stream();
         converter_.Finish();
     }
 
 private:
-    bool Seek(int64_t position) { return fseeko(run_.InpFile, position, SEEK_SET) == 0; }
+    // Rows that follow each other in the file are read without a seek: a
+    // seek makes the stream drop what it has buffered.
+    bool Seek(int64_t position) {
+        if (position == stands_at_) return true;
+        const bool done = fseeko(run_.InpFile, position, SEEK_SET) == 0;
+        stands_at_ = done ? position : -1;
+        return done;
+    }
+
+    // Narrow rows are read many at a time into the block, in the order the
+    // rows are taken: a read per row, backwards through the file for a grid
+    // turned over, costs more than converting the row. Makes the block hold
+    // the span of `bytes` at `position` when it is small enough.
+    void Load_Block(int64_t position, int64_t bytes) {
+        const int64_t end = position + bytes;
+        if (position >= block_start_ && end <= block_end_) return;
+        const int64_t size = static_cast<int64_t>(block_.size());
+        if (bytes > size / 2 || position < run_.Offset) return;  // read straight into the chunk
+        const int64_t start = backwards_ ? std::max(run_.Offset, end - size) : position;
+        block_start_ = block_end_ = start;
+        if (!Seek(start)) return;
+        const size_t got = fread(block_.data(), 1, size, run_.InpFile);
+        block_end_ = start + int64_t(got);
+        block_at_end_ = got < size_t(size);
+        stands_at_ = block_at_end_ ? -1 : block_end_;
+    }
+
+    // Reads up to `wanted` cells stored at `position` into the chunk, from
+    // the block when it holds them; returns the number of whole cells read.
+    // The input stream is left where a read of just these cells leaves it:
+    // a failure report names that position.
+    size_t Read_Cells(int64_t position, size_t wanted) {
+        const int64_t cell_bytes = run_.CellSize;
+        const int64_t end = position + int64_t(wanted) * cell_bytes;
+        if (position >= block_start_ && (end <= block_end_ || (block_at_end_ && position < block_end_))) {
+            const size_t got = std::min<size_t>(wanted, (block_end_ - position) / cell_bytes);
+            std::memcpy(input_.data(), &block_[position - block_start_], got * cell_bytes);
+            // Short of the end of the file, as the read of the cells would be.
+            read_end_ = got == wanted ? end : -1;
+            return got;
+        }
+        read_end_ = -1;
+        if (!Seek(position)) return 0;
+        const size_t got = fread(input_.data(), cell_bytes, wanted, run_.InpFile);
+        stands_at_ = got == wanted ? end : -1;
+        read_end_ = stands_at_;
+        return got;
+    }
+
+    // Puts the input stream back from read-ahead in the block.
+    void Settle_Stream() {
+        if (read_end_ >= 0 && read_end_ != stands_at_) Seek(read_end_);
+    }
 
     // ETOPO2 stores no row at 90°S: every cell of it is the 2-byte value 2810.
     void Fill_Row() {
         run_.Location = run_.Loc1 + run_.CellSize * plan_.spans[0].column;
-        Seek(run_.Location);
+        read_end_ = Seek(run_.Location) ? run_.Location : -1;
         int64_t cells = int64_t{run_.Right} - run_.Left + 1;
         while (cells > 0) {
             const size_t n = std::min<int64_t>(cells, chunk_cells_);
@@ -150,12 +212,14 @@ private:
         // Location is where the next read is meant to happen: the start of
         // the row or of the wrap; read round 180° it follows every cell.
         if (row_start || !run_.DateLine) run_.Location = position;
-        bool positioned = Seek(position);
+        Load_Block(position, span.cells * cell_bytes);
 
+        int64_t at = position;
         int64_t left = span.cells;
         while (left > 0) {
             const size_t wanted = std::min<int64_t>(left, chunk_cells_);
-            size_t got = positioned ? fread(input_.data(), cell_bytes, wanted, run_.InpFile) : 0;
+            size_t got = Read_Cells(at, wanted);
+            at += int64_t(got) * cell_bytes;
             if (run_.DateLine) run_.Location += int64_t(got) * cell_bytes;
             Swap_Cells(got);
             if (got < wanted) {
@@ -183,11 +247,22 @@ private:
         }
     }
 
+    // Converts cells behind the output gathered so far, which is written
+    // first when the cells might not fit behind it. The gathered output goes
+    // at the end of the pass, also after a failed read.
     void Emit(size_t cells) {
-        const size_t bytes = converter_.Convert(input_.data(), cells, output_.data());
-        if (bytes == 0 || run_.Check) return;
-        if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes && !run_.Ascii)
-            Set_Error(run_, Lost_Output(run_));
+        if (output_.size() - pending_ < cells * converter_.Max_Cell_Bytes() && !Write_Output()) return;
+        pending_ += converter_.Convert(input_.data(), cells, output_.data() + pending_);
+    }
+
+    // False when the output could not be written.
+    bool Write_Output() {
+        const size_t bytes = pending_;
+        pending_ = 0;
+        if (bytes == 0 || run_.Check) return true;
+        if (fwrite(output_.data(), 1, bytes, run_.OutFile) == bytes || run_.Ascii) return true;
+        Set_Error(run_, Lost_Output(run_));
+        return false;
     }
 
     RunState& run_;
@@ -195,8 +270,15 @@ private:
     Cell_Converter converter_;
     Column_Plan plan_;
     size_t chunk_cells_ = 0;
+    int64_t stands_at_ = -1;  // where the input stream stands, -1 when not known
+    std::vector<char> block_;  // input bytes from block_start_ to block_end_
+    int64_t block_start_ = 0, block_end_ = 0;
+    bool block_at_end_ = false;  // the block reaches the end of the file
+    bool backwards_ = false;     // rows are taken from the end of the file on
+    int64_t read_end_ = -1;      // the end of the cells read last, -1 when not known
     std::vector<char> input_;
     std::vector<char> output_;
+    size_t pending_ = 0;  // converted bytes not yet written
 };
 
 }  // namespace
