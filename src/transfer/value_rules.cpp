@@ -26,10 +26,22 @@ inline int16_t Low16(int64_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
-// NaN, slot 0 and the filled slots (unused slots repeat slot 0).
+// NaN, slot 0 and the filled slots (unused slots repeat slot 0). The tests
+// are all made, without branches, so that a loop of them is vector code.
 inline bool Float_Undefined(const Rules& r, float f) {
-    return f != f || f == r.fundef[0] || f == r.fundef[1] || f == r.fundef[2] ||
-           f == r.fundef[3];
+    return (f != f) | (f == r.fundef[0]) | (f == r.fundef[1]) | (f == r.fundef[2]) |
+           (f == r.fundef[3]);
+}
+
+// A float that became the marker or slot 0 on the way is written as the
+// output undefined value too.
+inline bool Float_Output_Undefined(const Rules& r, float f) {
+    return (f == Float_NaN) | (f == r.fundef[0]);
+}
+
+// The sign rule of the float chain; zero keeps its sign.
+inline float Float_Sign(const Rules& r, float f) {
+    return r.negate && f != 0 ? -f : f;
 }
 
 inline bool Int_Undefined(const Rules& r, int16_t i) {
@@ -162,7 +174,7 @@ inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
         }
         return p;
     } else if constexpr (Out == Out_Float) {
-        if (undef || f == Float_NaN || f == r.fundef[0]) return Put_Float_BE(p, r.oundef);
+        if (undef || Float_Output_Undefined(r, f)) return Put_Float_BE(p, r.oundef);
         if (f != r.oundef) g.Take(f);
         return Put_Float_BE(p, f);
     } else {
@@ -348,7 +360,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                 p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
             } else {
                 if (!undef) {
-                    if (r.negate && f != 0) f = -f;
+                    f = Float_Sign(r, f);
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
                 p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
@@ -364,6 +376,91 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
     self.imin_ = g.imin;
     self.imax_ = g.imax;
     return static_cast<size_t>(p - out);
+}
+
+namespace {
+
+// One float cell to a float cell with no rule but the sign: the value
+// written, and whether it counts in the range.
+struct Plain_Float {
+    float out;
+    bool taken;
+};
+
+inline Plain_Float Plain_Float_Cell(const Rules& r, float f) {
+    const float v = Float_Sign(r, f);
+    const bool undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
+    const bool taken = !undef & (v != r.oundef);
+    return {undef ? r.oundef : v, taken};
+}
+
+// The range kept cell by cell takes a value only when it is strictly lower
+// (higher): of equal values the first one stays. Only 0 and -0 are equal and
+// yet different, so a range that ends at zero takes the sign of the first
+// zero taken, or keeps the zero it had.
+float Settle_Zero(const Rules& r, const unsigned char* in, size_t count, float before, float found) {
+    if (found != 0 || before == 0) return found;
+    for (size_t n = 0; n < count; ++n) {
+        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
+        if (c.taken && c.out == 0) return c.out;
+    }
+    return found;
+}
+
+// Four 32-bit cells; the byte swap is written out with shifts, which
+// vector code has on every x86-64.
+typedef uint32_t Lanes __attribute__((vector_size(16)));
+
+inline Lanes Swap_Lanes(Lanes x) {
+    x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
+    return (x << 16) | (x >> 16);
+}
+
+// An integer that orders like the float (not NaN), -0 just below 0.
+inline int32_t Order_Key(float v) {
+    const auto bits = std::bit_cast<int32_t>(v);
+    return bits ^ ((bits >> 31) & INT32_MAX);
+}
+
+inline float Key_Float(int32_t key) { return std::bit_cast<float>(key ^ ((key >> 31) & INT32_MAX)); }
+
+}  // namespace
+
+// Float cells to big-endian floats with no rule but the sign, the common
+// binary path: the same cells and range as the general chain, four cells at
+// a time in vector code. Each lane keeps its own range, as integers that
+// order like the floats; lanes are merged at the end of the call.
+size_t Cell_Converter::Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
+                                       char* out) {
+    const Rules r = self.rules_;
+    const auto* in = static_cast<const unsigned char*>(cells);
+    constexpr size_t lanes = 4;
+    int32_t low[lanes], high[lanes];
+    std::fill_n(low, lanes, INT32_MAX);
+    std::fill_n(high, lanes, INT32_MIN);
+    auto cell = [&](size_t n, size_t lane) {
+        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
+        const int32_t key = Order_Key(c.out);
+        low[lane] = std::min(low[lane], c.taken ? key : INT32_MAX);
+        high[lane] = std::max(high[lane], c.taken ? key : INT32_MIN);
+        return std::bit_cast<uint32_t>(c.out);
+    };
+    size_t n = 0;
+    for (; n + lanes <= count; n += lanes) {
+        Lanes cell_bits;
+        for (size_t lane = 0; lane < lanes; ++lane) cell_bits[lane] = cell(n + lane, lane);
+        cell_bits = Swap_Lanes(cell_bits);
+        std::memcpy(out + 4 * n, &cell_bits, sizeof cell_bits);
+    }
+    for (; n < count; ++n) Put_Float_BE(out + 4 * n, std::bit_cast<float>(cell(n, 0)));
+
+    float lo = self.min_, hi = self.max_;
+    const int32_t lowest = *std::min_element(low, low + lanes), highest = *std::max_element(high, high + lanes);
+    if (lowest != INT32_MAX && Key_Float(lowest) < lo) lo = Key_Float(lowest);
+    if (highest != INT32_MIN && Key_Float(highest) > hi) hi = Key_Float(highest);
+    self.min_ = Settle_Zero(r, in, count, self.min_, lo);
+    self.max_ = Settle_Zero(r, in, count, self.max_, hi);
+    return 4 * count;
 }
 
 Cell_Converter::Cell_Converter(RunState& run)
@@ -424,7 +521,10 @@ Cell_Converter::Cell_Converter(RunState& run)
     };
     switch (in) {
     case CellType::Short: kernel_ = pick.template operator()<CellType::Short>(); break;
-    case CellType::Float: kernel_ = pick.template operator()<CellType::Float>(); break;
+    case CellType::Float:
+        kernel_ = !check && out == Out_Float && !apply ? &Run_Plain_Float
+                                                       : pick.template operator()<CellType::Float>();
+        break;
     case CellType::Grd98Short: kernel_ = pick.template operator()<CellType::Grd98Short>(); break;
     case CellType::Grd98Long: kernel_ = pick.template operator()<CellType::Grd98Long>(); break;
     }

@@ -84,6 +84,8 @@ private:
     template <CellType In, int Out, bool Check, bool Apply>
     static size_t Run(Cell_Converter& self, const void* cells, size_t count,
                       char* out);
+    static size_t Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
+                                  char* out);
 
     RunState& run_;
     Rules rules_;

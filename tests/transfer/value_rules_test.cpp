@@ -196,3 +196,36 @@ TEST(ValueRules, OutputDefaults) {
 }
 
 }  // namespace
+
+// The plain float path (no rule but the sign) gives the bytes and ranges of
+// the general chain, which a scale of 1 selects without changing a value:
+// over NaN, both zeros, denormals, infinities, undefined slots, an output
+// undefined value that is also a data value, and counts that are no
+// multiple of the vector width, in calls that carry a range over.
+TEST(ValueRules, PlainFloatPathMatchesTheGeneralChain) {
+    const float tricky[] = {NAN, -0.0f, 0.0f, 1e-42f, -1e-42f, INFINITY, -INFINITY, -9999, 7, -7, Float_NaN,
+                            3.5f, -0.0f, 0.0f, 12, -12, 1e30f, -1e30f, 5, 0.0f, -0.0f};
+    const size_t total = std::size(tricky);
+    auto run_with = [&](float scale, Flag minus, float oundef, size_t first, size_t count) {
+        RunState run;
+        run.VTKin = 0, run.ESRIin = 1, run.FloatInp = 1, run.Minus = minus, run.Scale = scale;
+        run.Fundef[0] = -9999, run.Nundef = 1;
+        X(run, 5);
+        run.Oundef = oundef;
+        Cell_Converter conv(run);
+        std::string out(total * 4, 0);
+        // Two calls: a range carried in from the first must stay as it would.
+        size_t n = conv.Convert(tricky, first, out.data());
+        n += conv.Convert(tricky + first, count - first, out.data() + n);
+        conv.Finish();
+        out.resize(n);
+        return std::tuple(out, std::bit_cast<uint32_t>(run.Min_value), std::bit_cast<uint32_t>(run.Max_value));
+    };
+    for (Flag minus : {0, 1})
+        for (float oundef : {NAN, 7.0f, 0.0f, -0.0f})
+            for (size_t count = 1; count <= total; ++count)
+                for (size_t first : {size_t{0}, count / 2, count}) {
+                    SCOPED_TRACE(Format("minus %d oundef %g count %zu first %zu", minus, double(oundef), count, first));
+                    EXPECT_EQ(run_with(0, minus, oundef, first, count), run_with(1, minus, oundef, first, count));
+                }
+}
