@@ -26,22 +26,38 @@ inline int16_t Low16(int64_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
-// NaN, slot 0 and the filled slots (unused slots repeat slot 0). The tests
-// are all made, without branches, so that a loop of them is vector code.
-inline bool Float_Undefined(const Rules& r, float f) {
+// Four floats, or four 32-bit integers, in one vector register: the plain
+// float path takes cells four at a time. The float rules below are written
+// once for a float and for four (a comparison of four gives a mask of four).
+typedef float Float_Lanes __attribute__((vector_size(16)));
+typedef int32_t Int_Lanes __attribute__((vector_size(16)));
+typedef uint32_t Bit_Lanes __attribute__((vector_size(16)));
+
+// NaN, slot 0 and the filled slots (unused slots repeat slot 0).
+template <typename F>
+inline auto Float_Undefined(const Rules& r, F f) {
     return (f != f) | (f == r.fundef[0]) | (f == r.fundef[1]) | (f == r.fundef[2]) |
            (f == r.fundef[3]);
 }
 
 // A float that became the marker or slot 0 on the way is written as the
 // output undefined value too.
-inline bool Float_Output_Undefined(const Rules& r, float f) {
+template <typename F>
+inline auto Float_Output_Undefined(const Rules& r, F f) {
     return (f == Float_NaN) | (f == r.fundef[0]);
 }
 
 // The sign rule of the float chain; zero keeps its sign.
-inline float Float_Sign(const Rules& r, float f) {
-    return r.negate && f != 0 ? -f : f;
+template <typename F>
+inline F Float_Sign(const Rules& r, F f) {
+    return r.negate ? F(f != 0 ? -f : f) : f;
+}
+
+// Bits of a float that order as the float does (NaN aside), -0 just below
+// 0; the same turn gives the float's bits back.
+template <typename I>
+inline I Order_Key(I bits) {
+    return bits ^ ((bits >> 31) & INT32_MAX);
 }
 
 inline bool Int_Undefined(const Rules& r, int16_t i) {
@@ -407,57 +423,52 @@ float Settle_Zero(const Rules& r, const unsigned char* in, size_t count, float b
     return found;
 }
 
-// Four 32-bit cells; the byte swap is written out with shifts, which
-// vector code has on every x86-64.
-typedef uint32_t Lanes __attribute__((vector_size(16)));
-
-inline Lanes Swap_Lanes(Lanes x) {
+// The byte swap of four cells, written out with shifts, which vector code
+// has on every x86-64.
+inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
     x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
     return (x << 16) | (x >> 16);
 }
-
-// An integer that orders like the float (not NaN), -0 just below 0.
-inline int32_t Order_Key(float v) {
-    const auto bits = std::bit_cast<int32_t>(v);
-    return bits ^ ((bits >> 31) & INT32_MAX);
-}
-
-inline float Key_Float(int32_t key) { return std::bit_cast<float>(key ^ ((key >> 31) & INT32_MAX)); }
 
 }  // namespace
 
 // Float cells to big-endian floats with no rule but the sign, the common
 // binary path: the same cells and range as the general chain, four cells at
-// a time in vector code. Each lane keeps its own range, as integers that
-// order like the floats; lanes are merged at the end of the call.
+// a time in vector code. The range is kept in each lane as ordered bits, and
+// the lanes are merged at the end of the call.
 size_t Cell_Converter::Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
                                        char* out) {
     const Rules r = self.rules_;
     const auto* in = static_cast<const unsigned char*>(cells);
-    constexpr size_t lanes = 4;
-    int32_t low[lanes], high[lanes];
-    std::fill_n(low, lanes, INT32_MAX);
-    std::fill_n(high, lanes, INT32_MIN);
-    auto cell = [&](size_t n, size_t lane) {
-        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
-        const int32_t key = Order_Key(c.out);
-        low[lane] = std::min(low[lane], c.taken ? key : INT32_MAX);
-        high[lane] = std::max(high[lane], c.taken ? key : INT32_MIN);
-        return std::bit_cast<uint32_t>(c.out);
-    };
+    Int_Lanes low = Int_Lanes{} + INT32_MAX, high = Int_Lanes{} + INT32_MIN;
+    // Spread by hand: 0 + -0 would lose the sign of an undefined value -0.
+    const Float_Lanes oundef = {r.oundef, r.oundef, r.oundef, r.oundef};
     size_t n = 0;
-    for (; n + lanes <= count; n += lanes) {
-        Lanes cell_bits;
-        for (size_t lane = 0; lane < lanes; ++lane) cell_bits[lane] = cell(n + lane, lane);
-        cell_bits = Swap_Lanes(cell_bits);
-        std::memcpy(out + 4 * n, &cell_bits, sizeof cell_bits);
+    for (; n + 4 <= count; n += 4) {
+        Float_Lanes f;
+        std::memcpy(&f, in + 4 * n, sizeof f);
+        const Float_Lanes v = Float_Sign(r, f);
+        const Int_Lanes undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
+        const Float_Lanes cell = undef ? oundef : v;
+        const Int_Lanes taken = ~undef & (v != r.oundef);
+        const Int_Lanes key = Order_Key(std::bit_cast<Int_Lanes>(cell));
+        low = (taken & (key < low)) ? key : low;
+        high = (taken & (key > high)) ? key : high;
+        const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
+        std::memcpy(out + 4 * n, &bits, sizeof bits);
     }
-    for (; n < count; ++n) Put_Float_BE(out + 4 * n, std::bit_cast<float>(cell(n, 0)));
+    int32_t lowest = std::min({low[0], low[1], low[2], low[3]});
+    int32_t highest = std::max({high[0], high[1], high[2], high[3]});
+    for (; n < count; ++n) {
+        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
+        Put_Float_BE(out + 4 * n, c.out);
+        const int32_t key = Order_Key(std::bit_cast<int32_t>(c.out));
+        if (c.taken) lowest = std::min(lowest, key), highest = std::max(highest, key);
+    }
 
     float lo = self.min_, hi = self.max_;
-    const int32_t lowest = *std::min_element(low, low + lanes), highest = *std::max_element(high, high + lanes);
-    if (lowest != INT32_MAX && Key_Float(lowest) < lo) lo = Key_Float(lowest);
-    if (highest != INT32_MIN && Key_Float(highest) > hi) hi = Key_Float(highest);
+    if (lowest != INT32_MAX && std::bit_cast<float>(Order_Key(lowest)) < lo) lo = std::bit_cast<float>(Order_Key(lowest));
+    if (highest != INT32_MIN && std::bit_cast<float>(Order_Key(highest)) > hi) hi = std::bit_cast<float>(Order_Key(highest));
     self.min_ = Settle_Zero(r, in, count, self.min_, lo);
     self.max_ = Settle_Zero(r, in, count, self.max_, hi);
     return 4 * count;
