@@ -60,6 +60,13 @@ inline I Order_Key(I bits) {
     return bits ^ ((bits >> 31) & INT32_MAX);
 }
 
+// The byte swap of four cells, written out with shifts, which vector code
+// has on every x86-64.
+inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
+    x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
+    return (x << 16) | (x >> 16);
+}
+
 inline bool Int_Undefined(const Rules& r, int16_t i) {
     return i == r.iundef[0] || i == r.iundef[1] || i == r.iundef[2] ||
            i == r.iundef[3];
@@ -184,7 +191,7 @@ template <int Out, bool Check>
 inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
                         int& k) {
     if constexpr (Check) {
-        if (!undef && f != Float_NaN && f != r.fundef[0]) {
+        if (!undef && !Float_Output_Undefined(r, f)) {
             if (f > g.fmax) g.fmax = f;
             if (f < g.fmin) g.fmin = f;
         }
@@ -397,16 +404,18 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
 namespace {
 
 // One float cell to a float cell with no rule but the sign: the value
-// written, and whether it counts in the range.
+// written, and whether it counts in the range (in the check pass every
+// defined value counts).
 struct Plain_Float {
     float out;
     bool taken;
 };
 
+template <bool Check>
 inline Plain_Float Plain_Float_Cell(const Rules& r, float f) {
     const float v = Float_Sign(r, f);
     const bool undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
-    const bool taken = !undef & (v != r.oundef);
+    const bool taken = !undef & (Check || v != r.oundef);
     return {undef ? r.oundef : v, taken};
 }
 
@@ -414,28 +423,36 @@ inline Plain_Float Plain_Float_Cell(const Rules& r, float f) {
 // (higher): of equal values the first one stays. Only 0 and -0 are equal and
 // yet different, so a range that ends at zero takes the sign of the first
 // zero taken, or keeps the zero it had.
+template <bool Check>
 float Settle_Zero(const Rules& r, const unsigned char* in, size_t count, float before, float found) {
     if (found != 0 || before == 0) return found;
     for (size_t n = 0; n < count; ++n) {
-        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
+        const Plain_Float c = Plain_Float_Cell<Check>(r, Load_Float<CellType::Float>(r, in + 4 * n));
         if (c.taken && c.out == 0) return c.out;
     }
     return found;
 }
 
-// The byte swap of four cells, written out with shifts, which vector code
-// has on every x86-64.
-inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
-    x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
-    return (x << 16) | (x >> 16);
+// The lower of a range and the lowest key found, as the cell-by-cell range
+// has it; likewise the higher.
+inline float Lower(float range, int32_t key) {
+    const float found = std::bit_cast<float>(Order_Key(key));
+    return key != INT32_MAX && found < range ? found : range;
+}
+
+inline float Higher(float range, int32_t key) {
+    const float found = std::bit_cast<float>(Order_Key(key));
+    return key != INT32_MIN && found > range ? found : range;
 }
 
 }  // namespace
 
 // Float cells to big-endian floats with no rule but the sign, the common
-// binary path: the same cells and range as the general chain, four cells at
-// a time in vector code. The range is kept in each lane as ordered bits, and
-// the lanes are merged at the end of the call.
+// binary path, or their range in the check pass: the same cells and range
+// as the general chain, four cells at a time in vector code. The range is
+// kept in each lane as ordered bits, and the lanes are merged at the end of
+// the call.
+template <bool Check>
 size_t Cell_Converter::Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
                                        char* out) {
     const Rules r = self.rules_;
@@ -450,28 +467,29 @@ size_t Cell_Converter::Run_Plain_Float(Cell_Converter& self, const void* cells, 
         const Float_Lanes v = Float_Sign(r, f);
         const Int_Lanes undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
         const Float_Lanes cell = undef ? oundef : v;
-        const Int_Lanes taken = ~undef & (v != r.oundef);
+        const Int_Lanes taken = Check ? ~undef : ~undef & (v != r.oundef);
         const Int_Lanes key = Order_Key(std::bit_cast<Int_Lanes>(cell));
         low = (taken & (key < low)) ? key : low;
         high = (taken & (key > high)) ? key : high;
-        const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
-        std::memcpy(out + 4 * n, &bits, sizeof bits);
+        if constexpr (!Check) {
+            const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
+            std::memcpy(out + 4 * n, &bits, sizeof bits);
+        }
     }
     int32_t lowest = std::min({low[0], low[1], low[2], low[3]});
     int32_t highest = std::max({high[0], high[1], high[2], high[3]});
     for (; n < count; ++n) {
-        const Plain_Float c = Plain_Float_Cell(r, Load_Float<CellType::Float>(r, in + 4 * n));
-        Put_Float_BE(out + 4 * n, c.out);
+        const Plain_Float c = Plain_Float_Cell<Check>(r, Load_Float<CellType::Float>(r, in + 4 * n));
+        if (!Check) Put_Float_BE(out + 4 * n, c.out);
         const int32_t key = Order_Key(std::bit_cast<int32_t>(c.out));
         if (c.taken) lowest = std::min(lowest, key), highest = std::max(highest, key);
     }
 
-    float lo = self.min_, hi = self.max_;
-    if (lowest != INT32_MAX && std::bit_cast<float>(Order_Key(lowest)) < lo) lo = std::bit_cast<float>(Order_Key(lowest));
-    if (highest != INT32_MIN && std::bit_cast<float>(Order_Key(highest)) > hi) hi = std::bit_cast<float>(Order_Key(highest));
-    self.min_ = Settle_Zero(r, in, count, self.min_, lo);
-    self.max_ = Settle_Zero(r, in, count, self.max_, hi);
-    return 4 * count;
+    float& min = Check ? self.fmin_ : self.min_;
+    float& max = Check ? self.fmax_ : self.max_;
+    min = Settle_Zero<Check>(r, in, count, min, Lower(min, lowest));
+    max = Settle_Zero<Check>(r, in, count, max, Higher(max, highest));
+    return Check ? 0 : 4 * count;
 }
 
 Cell_Converter::Cell_Converter(RunState& run)
@@ -533,8 +551,10 @@ Cell_Converter::Cell_Converter(RunState& run)
     switch (in) {
     case CellType::Short: kernel_ = pick.template operator()<CellType::Short>(); break;
     case CellType::Float:
-        kernel_ = !check && out == Out_Float && !apply ? &Run_Plain_Float
-                                                       : pick.template operator()<CellType::Float>();
+        if (out == Out_Float && !apply)
+            kernel_ = check ? &Run_Plain_Float<true> : &Run_Plain_Float<false>;
+        else
+            kernel_ = pick.template operator()<CellType::Float>();
         break;
     case CellType::Grd98Short: kernel_ = pick.template operator()<CellType::Grd98Short>(); break;
     case CellType::Grd98Long: kernel_ = pick.template operator()<CellType::Grd98Long>(); break;

@@ -198,7 +198,8 @@ TEST(ValueRules, OutputDefaults) {
 }  // namespace
 
 // The plain float path (no rule but the sign) gives the bytes and ranges of
-// the general chain, which a scale of 1 selects without changing a value:
+// the general chain, in the write pass and in the check pass, which a scale
+// of 1 selects without changing a value:
 // over NaN, both zeros, denormals, infinities, undefined slots, an output
 // undefined value that is also a data value, and counts that are no
 // multiple of the vector width, in calls that carry a range over.
@@ -206,9 +207,9 @@ TEST(ValueRules, PlainFloatPathMatchesTheGeneralChain) {
     const float tricky[] = {NAN, -0.0f, 0.0f, 1e-42f, -1e-42f, INFINITY, -INFINITY, -9999, 7, -7, Float_NaN,
                             3.5f, -0.0f, 0.0f, 12, -12, 1e30f, -1e30f, 5, 0.0f, -0.0f};
     const size_t total = std::size(tricky);
-    auto run_with = [&](float scale, Flag minus, float oundef, size_t first, size_t count) {
+    auto run_with = [&](float scale, Flag check, Flag minus, float oundef, size_t first, size_t count) {
         RunState run;
-        run.VTKin = 0, run.ESRIin = 1, run.FloatInp = 1, run.Minus = minus, run.Scale = scale;
+        run.VTKin = 0, run.ESRIin = 1, run.FloatInp = 1, run.Minus = minus, run.Scale = scale, run.Check = check;
         run.Fundef[0] = -9999, run.Nundef = 1;
         X(run, 5);
         run.Oundef = oundef;
@@ -219,13 +220,17 @@ TEST(ValueRules, PlainFloatPathMatchesTheGeneralChain) {
         n += conv.Convert(tricky + first, count - first, out.data() + n);
         conv.Finish();
         out.resize(n);
-        return std::tuple(out, std::bit_cast<uint32_t>(run.Min_value), std::bit_cast<uint32_t>(run.Max_value));
+        return std::tuple(out, std::bit_cast<uint32_t>(run.Min_value), std::bit_cast<uint32_t>(run.Max_value),
+                          std::bit_cast<uint32_t>(run.Fmin), std::bit_cast<uint32_t>(run.Fmax));
     };
-    for (Flag minus : {0, 1})
-        for (float oundef : {NAN, 7.0f, 0.0f, -0.0f})
-            for (size_t count = 1; count <= total; ++count)
-                for (size_t first : {size_t{0}, count / 2, count}) {
-                    SCOPED_TRACE(Format("minus %d oundef %g count %zu first %zu", minus, double(oundef), count, first));
-                    EXPECT_EQ(run_with(0, minus, oundef, first, count), run_with(1, minus, oundef, first, count));
-                }
+    for (Flag check : {0, 1})
+        for (Flag minus : {0, 1})
+            for (float oundef : {NAN, 7.0f, 0.0f, -0.0f})
+                for (size_t count = 1; count <= total; ++count)
+                    for (size_t first : {size_t{0}, count / 2, count}) {
+                        SCOPED_TRACE(Format("check %d minus %d oundef %g count %zu first %zu", check, minus,
+                                            double(oundef), count, first));
+                        EXPECT_EQ(run_with(0, check, minus, oundef, first, count),
+                                  run_with(1, check, minus, oundef, first, count));
+                    }
 }
