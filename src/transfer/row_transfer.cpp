@@ -252,16 +252,21 @@ private:
     // at the end of the pass, also after a failed read.
     void Emit(size_t cells) {
         if (output_.size() - pending_ < cells * converter_.Max_Cell_Bytes() && !Write_Output()) return;
+        if (pending_ == 0) gathered_from_ = {run_.Location, read_end_};
         pending_ += converter_.Convert(input_.data(), cells, output_.data() + pending_);
     }
 
-    // False when the output could not be written.
+    // False when the output could not be written. The failure is reported
+    // where the first of the gathered cells was read, as if they had been
+    // written at once.
     bool Write_Output() {
         const size_t bytes = pending_;
         pending_ = 0;
         if (bytes == 0 || run_.Check) return true;
         if (fwrite(output_.data(), 1, bytes, run_.OutFile) == bytes || run_.Ascii) return true;
         Set_Error(run_, Lost_Output(run_));
+        run_.Location = gathered_from_.location;
+        read_end_ = gathered_from_.read_end;
         return false;
     }
 
@@ -279,6 +284,9 @@ private:
     std::vector<char> input_;
     std::vector<char> output_;
     size_t pending_ = 0;  // converted bytes not yet written
+    struct {
+        int64_t location, read_end;
+    } gathered_from_ = {};  // where the first of them was read
 };
 
 }  // namespace

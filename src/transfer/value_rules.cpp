@@ -32,6 +32,8 @@ inline int16_t Low16(int64_t value) {
 typedef float Float_Lanes __attribute__((vector_size(16)));
 typedef int32_t Int_Lanes __attribute__((vector_size(16)));
 typedef uint32_t Bit_Lanes __attribute__((vector_size(16)));
+typedef int16_t Short_Lanes __attribute__((vector_size(8)));
+typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(8)));
 
 // NaN, slot 0 and the filled slots (unused slots repeat slot 0).
 template <typename F>
@@ -60,16 +62,18 @@ inline I Order_Key(I bits) {
     return bits ^ ((bits >> 31) & INT32_MAX);
 }
 
-// The byte swap of four cells, written out with shifts, which vector code
+// The byte swaps of four cells, written out with shifts, which vector code
 // has on every x86-64.
 inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
     x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
     return (x << 16) | (x >> 16);
 }
 
-inline bool Int_Undefined(const Rules& r, int16_t i) {
-    return i == r.iundef[0] || i == r.iundef[1] || i == r.iundef[2] ||
-           i == r.iundef[3];
+inline Short_Bit_Lanes Swap_Lanes(Short_Bit_Lanes x) { return (x << 8) | (x >> 8); }
+
+template <typename I>
+inline auto Int_Undefined(const Rules& r, I i) {
+    return (i == r.iundef[0]) | (i == r.iundef[1]) | (i == r.iundef[2]) | (i == r.iundef[3]);
 }
 
 // Heights are zeroed (> 0), or depths after -m/-mm (< 0).
@@ -403,93 +407,105 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
 
 namespace {
 
-// One float cell to a float cell with no rule but the sign: the value
-// written, and whether it counts in the range (in the check pass every
-// defined value counts).
-struct Plain_Float {
-    float out;
-    bool taken;
+// Four cells of a plain kernel on their way: the value after the sign rule
+// and the cells the input leaves undefined.
+struct Lane_Cells {
+    Float_Lanes f;  // float chain
+    Int_Lanes i;    // integer chain, the 16-bit values widened
+    Int_Lanes undef;
 };
 
-template <bool Check>
-inline Plain_Float Plain_Float_Cell(const Rules& r, float f) {
-    const float v = Float_Sign(r, f);
-    const bool undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
-    const bool taken = !undef & (Check || v != r.oundef);
-    return {undef ? r.oundef : v, taken};
-}
-
-// The range kept cell by cell takes a value only when it is strictly lower
-// (higher): of equal values the first one stays. Only 0 and -0 are equal and
-// yet different, so a range that ends at zero takes the sign of the first
-// zero taken, or keeps the zero it had.
-template <bool Check>
-float Settle_Zero(const Rules& r, const unsigned char* in, size_t count, float before, float found) {
-    if (found != 0 || before == 0) return found;
-    for (size_t n = 0; n < count; ++n) {
-        const Plain_Float c = Plain_Float_Cell<Check>(r, Load_Float<CellType::Float>(r, in + 4 * n));
-        if (c.taken && c.out == 0) return c.out;
+template <CellType In, int Out>
+inline Lane_Cells Load_Lanes(const Rules& r, const unsigned char* in) {
+    Lane_Cells c{};
+    if constexpr (In == CellType::Float) {
+        std::memcpy(&c.f, in, sizeof c.f);
+        c.undef = Float_Undefined(r, c.f);
+        c.f = Float_Sign(r, c.f);
+    } else {
+        Short_Lanes stored;
+        std::memcpy(&stored, in, sizeof stored);
+        const Int_Lanes i = __builtin_convertvector(stored, Int_Lanes);
+        c.undef = Int_Undefined(r, i);
+        const Int_Lanes signed_i = r.negate ? -i : i;
+        if constexpr (Out == Out_Float) c.f = __builtin_convertvector(signed_i, Float_Lanes);
+        else c.i = (signed_i << 16) >> 16;  // the low 16 bits
     }
-    return found;
+    return c;
 }
 
-// The lower of a range and the lowest key found, as the cell-by-cell range
-// has it; likewise the higher.
-inline float Lower(float range, int32_t key) {
-    const float found = std::bit_cast<float>(Order_Key(key));
-    return key != INT32_MAX && found < range ? found : range;
-}
+// The range of four lanes: ordered keys of the lowest and highest value
+// taken (the float's ordered bits, or the integer), and which lanes took any.
+struct Lane_Range {
+    Int_Lanes low = Int_Lanes{} + INT32_MAX, high = Int_Lanes{} + INT32_MIN, any = {};
 
-inline float Higher(float range, int32_t key) {
-    const float found = std::bit_cast<float>(Order_Key(key));
-    return key != INT32_MIN && found > range ? found : range;
+    void Take(Int_Lanes key, Int_Lanes taken) {
+        low = (taken & (key < low)) ? key : low;
+        high = (taken & (key > high)) ? key : high;
+        any |= taken;
+    }
+};
+
+// The value of a lane key, for a range kept in floats.
+template <int Out>
+inline float Key_Value(int32_t key) {
+    if constexpr (Out == Out_Float) return std::bit_cast<float>(Order_Key(key));
+    return static_cast<float>(key);
 }
 
 }  // namespace
 
-// Float cells to big-endian floats with no rule but the sign, the common
-// binary path, or their range in the check pass: the same cells and range
-// as the general chain, four cells at a time in vector code. The range is
-// kept in each lane as ordered bits, and the lanes are merged at the end of
-// the call.
-template <bool Check>
-size_t Cell_Converter::Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
-                                       char* out) {
+// Cells with no rule but the sign to big-endian cells, or their range in the
+// check pass: the cells and range of the general chain (the common binary
+// paths), four cells at a time in vector code. Each lane keeps its own
+// range, and the lanes are merged at the end; the general chain takes the
+// cells behind the last four, and the whole call again in the rare case that
+// only it can tell: a float range that comes to zero keeps the sign of the
+// first zero taken.
+template <CellType In, int Out, bool Check>
+size_t Cell_Converter::Run_Plain(Cell_Converter& self, const void* cells, size_t count, char* out) {
     const Rules r = self.rules_;
+    constexpr size_t in_step = In == CellType::Float ? 4 : 2, out_step = Out == Out_Float ? 4 : 2;
     const auto* in = static_cast<const unsigned char*>(cells);
-    Int_Lanes low = Int_Lanes{} + INT32_MAX, high = Int_Lanes{} + INT32_MIN;
     // Spread by hand: 0 + -0 would lose the sign of an undefined value -0.
     const Float_Lanes oundef = {r.oundef, r.oundef, r.oundef, r.oundef};
-    size_t n = 0;
-    for (; n + 4 <= count; n += 4) {
-        Float_Lanes f;
-        std::memcpy(&f, in + 4 * n, sizeof f);
-        const Float_Lanes v = Float_Sign(r, f);
-        const Int_Lanes undef = Float_Undefined(r, f) | Float_Output_Undefined(r, v);
-        const Float_Lanes cell = undef ? oundef : v;
-        const Int_Lanes taken = Check ? ~undef : ~undef & (v != r.oundef);
-        const Int_Lanes key = Order_Key(std::bit_cast<Int_Lanes>(cell));
-        low = (taken & (key < low)) ? key : low;
-        high = (taken & (key > high)) ? key : high;
-        if constexpr (!Check) {
+    const Int_Lanes oundef_low16 = Int_Lanes{} + Low16(r.oundef_trunc);
+    Lane_Range range;
+    const size_t lanes_end = count - count % 4;
+    for (size_t n = 0; n < lanes_end; n += 4) {
+        const Lane_Cells c = Load_Lanes<In, Out>(r, in + in_step * n);
+        if constexpr (Out == Out_Float) {
+            const Int_Lanes undef = c.undef | Float_Output_Undefined(r, c.f);
+            const Float_Lanes cell = undef ? oundef : c.f;
+            range.Take(Order_Key(std::bit_cast<Int_Lanes>(cell)), Check ? ~undef : ~undef & (c.f != r.oundef));
             const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
-            std::memcpy(out + 4 * n, &bits, sizeof bits);
+            if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
+        } else {
+            const Int_Lanes undef = c.undef | (c.i == r.iundef[0]);
+            const Int_Lanes cell = undef ? oundef_low16 : c.i;
+            range.Take(cell, Check ? ~undef : ~undef & (c.i != r.oundef_trunc));
+            const auto bits = Swap_Lanes(__builtin_convertvector(cell, Short_Bit_Lanes));
+            if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
         }
     }
-    int32_t lowest = std::min({low[0], low[1], low[2], low[3]});
-    int32_t highest = std::max({high[0], high[1], high[2], high[3]});
-    for (; n < count; ++n) {
-        const Plain_Float c = Plain_Float_Cell<Check>(r, Load_Float<CellType::Float>(r, in + 4 * n));
-        if (!Check) Put_Float_BE(out + 4 * n, c.out);
-        const int32_t key = Order_Key(std::bit_cast<int32_t>(c.out));
-        if (c.taken) lowest = std::min(lowest, key), highest = std::max(highest, key);
-    }
 
-    float& min = Check ? self.fmin_ : self.min_;
-    float& max = Check ? self.fmax_ : self.max_;
-    min = Settle_Zero<Check>(r, in, count, min, Lower(min, lowest));
-    max = Settle_Zero<Check>(r, in, count, max, Higher(max, highest));
-    return Check ? 0 : 4 * count;
+    const bool any = range.any[0] | range.any[1] | range.any[2] | range.any[3];
+    const int32_t lowest = std::min({range.low[0], range.low[1], range.low[2], range.low[3]});
+    const int32_t highest = std::max({range.high[0], range.high[1], range.high[2], range.high[3]});
+    if (any && Check && Out == Out_Short) {
+        self.imin_ = std::min<int32_t>(self.imin_, lowest);
+        self.imax_ = std::max<int32_t>(self.imax_, highest);
+    } else if (any) {
+        float& min = Check ? self.fmin_ : self.min_;
+        float& max = Check ? self.fmax_ : self.max_;
+        const float low = Key_Value<Out>(lowest), high = Key_Value<Out>(highest);
+        const bool zero_comes = (low < min && low == 0) || (high > max && high == 0);
+        if (Out == Out_Float && zero_comes) return Run<In, Out, Check, false>(self, cells, count, out);
+        if (low < min) min = low;
+        if (high > max) max = high;
+    }
+    return (Check ? 0 : out_step * lanes_end) +
+           Run<In, Out, Check, false>(self, in + in_step * lanes_end, count - lanes_end, out + out_step * lanes_end);
 }
 
 Cell_Converter::Cell_Converter(RunState& run)
@@ -534,6 +550,16 @@ Cell_Converter::Cell_Converter(RunState& run)
 
     const bool apply = r.zero || r.scale != 0 || r.log_base != 0;
     auto pick = [&]<CellType In>() -> Kernel {
+        // With no rule but the sign, the binary cells of the plain kernels.
+        constexpr bool plain_input = In == CellType::Float || In == CellType::Short;
+        if constexpr (plain_input) {
+            const bool plain_output = out == Out_Float || (out == Out_Short && In == CellType::Short);
+            if (!apply && plain_output) {
+                if (out == Out_Float) return check ? &Run_Plain<In, Out_Float, true> : &Run_Plain<In, Out_Float, false>;
+                if constexpr (In == CellType::Short)
+                    return check ? &Run_Plain<In, Out_Short, true> : &Run_Plain<In, Out_Short, false>;
+            }
+        }
         if (check) {
             if (out == Out_Short)
                 return apply ? &Run<In, Out_Short, true, true> : &Run<In, Out_Short, true, false>;
@@ -550,12 +576,7 @@ Cell_Converter::Cell_Converter(RunState& run)
     };
     switch (in) {
     case CellType::Short: kernel_ = pick.template operator()<CellType::Short>(); break;
-    case CellType::Float:
-        if (out == Out_Float && !apply)
-            kernel_ = check ? &Run_Plain_Float<true> : &Run_Plain_Float<false>;
-        else
-            kernel_ = pick.template operator()<CellType::Float>();
-        break;
+    case CellType::Float: kernel_ = pick.template operator()<CellType::Float>(); break;
     case CellType::Grd98Short: kernel_ = pick.template operator()<CellType::Grd98Short>(); break;
     case CellType::Grd98Long: kernel_ = pick.template operator()<CellType::Grd98Long>(); break;
     }

@@ -84,9 +84,8 @@ private:
     template <CellType In, int Out, bool Check, bool Apply>
     static size_t Run(Cell_Converter& self, const void* cells, size_t count,
                       char* out);
-    template <bool Check>
-    static size_t Run_Plain_Float(Cell_Converter& self, const void* cells, size_t count,
-                                  char* out);
+    template <CellType In, int Out, bool Check>
+    static size_t Run_Plain(Cell_Converter& self, const void* cells, size_t count, char* out);
 
     RunState& run_;
     Rules rules_;
