@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 #include "geometry/ftoi.h"
 #include "transfer/number_text.h"
@@ -32,8 +34,9 @@ inline int16_t Low16(int64_t value) {
 typedef float Float_Lanes __attribute__((vector_size(16)));
 typedef int32_t Int_Lanes __attribute__((vector_size(16)));
 typedef uint32_t Bit_Lanes __attribute__((vector_size(16)));
-typedef int16_t Short_Lanes __attribute__((vector_size(8)));
-typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(8)));
+typedef int16_t Short_Lanes __attribute__((vector_size(8)));           // four 2-byte cells
+typedef int16_t Wide_Short_Lanes __attribute__((vector_size(16)));     // eight
+typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(16)));
 
 // NaN, slot 0 and the filled slots (unused slots repeat slot 0).
 template <typename F>
@@ -407,42 +410,75 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
 
 namespace {
 
-// Four cells of a plain kernel on their way: the value after the sign rule
-// and the cells the input leaves undefined.
+// The lanes of a plain kernel: four cells on the float chain or from float
+// input (32-bit lanes), eight from 2-byte cells to 2-byte cells.
+template <CellType In, int Out>
+using Key_Lanes = std::conditional_t<In == CellType::Short && Out == Out_Short, Wide_Short_Lanes, Int_Lanes>;
+
+template <typename Lanes>
+constexpr size_t Width = sizeof(Lanes) / sizeof(Lanes{}[0]);
+
+// Cells of a plain kernel on their way: the value after the sign rule and
+// the cells the input leaves undefined.
+template <typename Key>
 struct Lane_Cells {
     Float_Lanes f;  // float chain
-    Int_Lanes i;    // integer chain, the 16-bit values widened
-    Int_Lanes undef;
+    Key i;          // integer chain
+    Key undef;
 };
 
 template <CellType In, int Out>
-inline Lane_Cells Load_Lanes(const Rules& r, const unsigned char* in) {
-    Lane_Cells c{};
+inline Lane_Cells<Key_Lanes<In, Out>> Load_Lanes(const Rules& r, const unsigned char* in) {
+    Lane_Cells<Key_Lanes<In, Out>> c{};
     if constexpr (In == CellType::Float) {
         std::memcpy(&c.f, in, sizeof c.f);
         c.undef = Float_Undefined(r, c.f);
         c.f = Float_Sign(r, c.f);
-    } else {
+    } else if constexpr (Out == Out_Float) {
         Short_Lanes stored;
         std::memcpy(&stored, in, sizeof stored);
         const Int_Lanes i = __builtin_convertvector(stored, Int_Lanes);
         c.undef = Int_Undefined(r, i);
-        const Int_Lanes signed_i = r.negate ? -i : i;
-        if constexpr (Out == Out_Float) c.f = __builtin_convertvector(signed_i, Float_Lanes);
-        else c.i = (signed_i << 16) >> 16;  // the low 16 bits
+        c.f = __builtin_convertvector(r.negate ? -i : i, Float_Lanes);
+    } else {
+        std::memcpy(&c.i, in, sizeof c.i);
+        c.undef = Int_Undefined(r, c.i);
+        // The low 16 bits of the negated value, as for one cell.
+        if (r.negate) c.i = std::bit_cast<Wide_Short_Lanes>(Short_Bit_Lanes{} - std::bit_cast<Short_Bit_Lanes>(c.i));
     }
     return c;
 }
 
-// The range of four lanes: ordered keys of the lowest and highest value
-// taken (the float's ordered bits, or the integer), and which lanes took any.
+// The range of the lanes: keys of the lowest and highest value taken (the
+// float's ordered bits, or the integer), and which lanes took any.
+template <typename Key>
 struct Lane_Range {
-    Int_Lanes low = Int_Lanes{} + INT32_MAX, high = Int_Lanes{} + INT32_MIN, any = {};
+    using Element = std::remove_cvref_t<decltype(Key{}[0])>;
+    static constexpr Element top = std::numeric_limits<Element>::max(), bottom = std::numeric_limits<Element>::min();
+    Key low = Key{} + top, high = Key{} + bottom, any = {};
 
-    void Take(Int_Lanes key, Int_Lanes taken) {
+    void Take(Key key, Key taken) {
         low = (taken & (key < low)) ? key : low;
         high = (taken & (key > high)) ? key : high;
         any |= taken;
+    }
+
+    bool Any() const {
+        Element found = 0;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found |= any[lane];
+        return found != 0;
+    }
+
+    Element Lowest() const {
+        Element found = top;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found = std::min<Element>(found, low[lane]);
+        return found;
+    }
+
+    Element Highest() const {
+        Element found = bottom;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found = std::max<Element>(found, high[lane]);
+        return found;
     }
 };
 
@@ -457,23 +493,27 @@ inline float Key_Value(int32_t key) {
 
 // Cells with no rule but the sign to big-endian cells, or their range in the
 // check pass: the cells and range of the general chain (the common binary
-// paths), four cells at a time in vector code. Each lane keeps its own
+// paths), several cells at a time in vector code. Each lane keeps its own
 // range, and the lanes are merged at the end; the general chain takes the
-// cells behind the last four, and the whole call again in the rare case that
-// only it can tell: a float range that comes to zero keeps the sign of the
-// first zero taken.
+// cells behind the last full set of lanes, and the whole call again in the
+// rare case that only it can tell: a float range that comes to zero keeps
+// the sign of the first zero taken.
 template <CellType In, int Out, bool Check>
 size_t Cell_Converter::Run_Plain(Cell_Converter& self, const void* cells, size_t count, char* out) {
+    using Key = Key_Lanes<In, Out>;
+    constexpr size_t width = Width<Key>;
     const Rules r = self.rules_;
     constexpr size_t in_step = In == CellType::Float ? 4 : 2, out_step = Out == Out_Float ? 4 : 2;
     const auto* in = static_cast<const unsigned char*>(cells);
     // Spread by hand: 0 + -0 would lose the sign of an undefined value -0.
     const Float_Lanes oundef = {r.oundef, r.oundef, r.oundef, r.oundef};
-    const Int_Lanes oundef_low16 = Int_Lanes{} + Low16(r.oundef_trunc);
-    Lane_Range range;
-    const size_t lanes_end = count - count % 4;
-    for (size_t n = 0; n < lanes_end; n += 4) {
-        const Lane_Cells c = Load_Lanes<In, Out>(r, in + in_step * n);
+    const Key oundef_low16 = Key{} + Low16(r.oundef_trunc);
+    // A value beyond 16 bits equals no 2-byte cell.
+    const bool oundef_fits = r.oundef_trunc == Low16(r.oundef_trunc);
+    Lane_Range<Key> range;
+    const size_t lanes_end = count - count % width;
+    for (size_t n = 0; n < lanes_end; n += width) {
+        const Lane_Cells<Key> c = Load_Lanes<In, Out>(r, in + in_step * n);
         if constexpr (Out == Out_Float) {
             const Int_Lanes undef = c.undef | Float_Output_Undefined(r, c.f);
             const Float_Lanes cell = undef ? oundef : c.f;
@@ -481,24 +521,22 @@ size_t Cell_Converter::Run_Plain(Cell_Converter& self, const void* cells, size_t
             const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
             if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
         } else {
-            const Int_Lanes undef = c.undef | (c.i == r.iundef[0]);
-            const Int_Lanes cell = undef ? oundef_low16 : c.i;
-            range.Take(cell, Check ? ~undef : ~undef & (c.i != r.oundef_trunc));
+            const Key undef = c.undef | (c.i == r.iundef[0]);
+            const Key cell = undef ? oundef_low16 : c.i;
+            const Key other = oundef_fits ? Key(c.i != oundef_low16) : ~Key{};
+            range.Take(cell, Check ? ~undef : ~undef & other);
             const auto bits = Swap_Lanes(__builtin_convertvector(cell, Short_Bit_Lanes));
             if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
         }
     }
 
-    const bool any = range.any[0] | range.any[1] | range.any[2] | range.any[3];
-    const int32_t lowest = std::min({range.low[0], range.low[1], range.low[2], range.low[3]});
-    const int32_t highest = std::max({range.high[0], range.high[1], range.high[2], range.high[3]});
-    if (any && Check && Out == Out_Short) {
-        self.imin_ = std::min<int32_t>(self.imin_, lowest);
-        self.imax_ = std::max<int32_t>(self.imax_, highest);
-    } else if (any) {
+    if (range.Any() && Check && Out == Out_Short) {
+        self.imin_ = std::min<int32_t>(self.imin_, range.Lowest());
+        self.imax_ = std::max<int32_t>(self.imax_, range.Highest());
+    } else if (range.Any()) {
         float& min = Check ? self.fmin_ : self.min_;
         float& max = Check ? self.fmax_ : self.max_;
-        const float low = Key_Value<Out>(lowest), high = Key_Value<Out>(highest);
+        const float low = Key_Value<Out>(range.Lowest()), high = Key_Value<Out>(range.Highest());
         const bool zero_comes = (low < min && low == 0) || (high > max && high == 0);
         if (Out == Out_Float && zero_comes) return Run<In, Out, Check, false>(self, cells, count, out);
         if (low < min) min = low;
