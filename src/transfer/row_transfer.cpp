@@ -157,25 +157,33 @@ private:
         stands_at_ = block_at_end_ ? -1 : block_end_;
     }
 
-    // Reads up to `wanted` cells stored at `position` into the chunk, from
-    // the block when it holds them; returns the number of whole cells read.
-    // The input stream is left where a read of just these cells leaves it:
-    // a failure report names that position.
+    // Reads up to `wanted` cells stored at `position`, from the block when
+    // it holds them, and leaves them in host byte order at cells_: in the
+    // block itself when they need no swap, else in the chunk. Returns the
+    // number of whole cells read; when short, they are in the chunk. The
+    // input stream is left where a read of just these cells leaves it: a
+    // failure report names that position.
     size_t Read_Cells(int64_t position, size_t wanted) {
         const int64_t cell_bytes = run_.CellSize;
         const int64_t end = position + int64_t(wanted) * cell_bytes;
+        cells_ = input_.data();
+        size_t got = 0;
         if (position >= block_start_ && (end <= block_end_ || (block_at_end_ && position < block_end_))) {
-            const size_t got = std::min<size_t>(wanted, (block_end_ - position) / cell_bytes);
-            std::memcpy(input_.data(), &block_[position - block_start_], got * cell_bytes);
+            got = std::min<size_t>(wanted, (block_end_ - position) / cell_bytes);
+            const char* stored = &block_[position - block_start_];
+            if (run_.Raw) Swap_Cells(input_.data(), stored, got, run_.CellSize);
+            else if (got == wanted) cells_ = stored;
+            else std::memcpy(input_.data(), stored, got * cell_bytes);
             // Short of the end of the file, as the read of the cells would be.
             read_end_ = got == wanted ? end : -1;
             return got;
         }
         read_end_ = -1;
         if (!Seek(position)) return 0;
-        const size_t got = fread(input_.data(), cell_bytes, wanted, run_.InpFile);
+        got = fread(input_.data(), cell_bytes, wanted, run_.InpFile);
         stands_at_ = got == wanted ? end : -1;
         read_end_ = stands_at_;
+        if (run_.Raw) Swap_Cells(input_.data(), input_.data(), got, run_.CellSize);
         return got;
     }
 
@@ -188,6 +196,7 @@ private:
     void Fill_Row() {
         run_.Location = run_.Loc1 + run_.CellSize * plan_.spans[0].column;
         read_end_ = Seek(run_.Location) ? run_.Location : -1;
+        cells_ = input_.data();
         int64_t cells = int64_t{run_.Right} - run_.Left + 1;
         while (cells > 0) {
             const size_t n = std::min<int64_t>(cells, chunk_cells_);
@@ -221,7 +230,6 @@ private:
             size_t got = Read_Cells(at, wanted);
             at += int64_t(got) * cell_bytes;
             if (run_.DateLine) run_.Location += int64_t(got) * cell_bytes;
-            Swap_Cells(got);
             if (got < wanted) {
                 // The failed cell is still converted and written, with no
                 // meaning, and then the transfer ends.
@@ -237,23 +245,13 @@ private:
         if (run_.DateLine && run_.Location >= run_.Loc2) run_.Location = run_.Loc1;
     }
 
-    void Swap_Cells(size_t cells) {
-        if (!run_.Raw) return;
-        char* p = input_.data();
-        if (run_.CellSize == 2) {
-            for (size_t c = 0; c < cells; ++c) Swap2(p + 2 * c);
-        } else {
-            for (size_t c = 0; c < cells; ++c) Swap4(p + 4 * c);
-        }
-    }
-
     // Converts cells behind the output gathered so far, which is written
     // first when the cells might not fit behind it. The gathered output goes
     // at the end of the pass, also after a failed read.
     void Emit(size_t cells) {
         if (output_.size() - pending_ < cells * converter_.Max_Cell_Bytes() && !Write_Output()) return;
         if (pending_ == 0) gathered_from_ = {run_.Location, read_end_};
-        pending_ += converter_.Convert(input_.data(), cells, output_.data() + pending_);
+        pending_ += converter_.Convert(cells_, cells, output_.data() + pending_);
     }
 
     // False when the output could not be written. The failure is reported
@@ -282,6 +280,7 @@ private:
     bool backwards_ = false;     // rows are taken from the end of the file on
     int64_t read_end_ = -1;      // the end of the cells read last, -1 when not known
     std::vector<char> input_;
+    const char* cells_ = nullptr;  // the cells read last, in host byte order
     std::vector<char> output_;
     size_t pending_ = 0;  // converted bytes not yet written
     struct {
