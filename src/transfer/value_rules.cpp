@@ -79,6 +79,20 @@ inline auto Int_Undefined(const Rules& r, I i) {
     return (i == r.iundef[0]) | (i == r.iundef[1]) | (i == r.iundef[2]) | (i == r.iundef[3]);
 }
 
+// An integer that is slot 0 on the way out is written as the output
+// undefined value.
+template <typename I>
+inline auto Int_Output_Undefined(const Rules& r, I i) {
+    return i == r.iundef[0];
+}
+
+// The sign rule of a 2-byte value, widened (16-bit output keeps the low 16
+// bits).
+template <typename I>
+inline I Int_Sign(const Rules& r, I i) {
+    return r.negate ? I(-i) : i;
+}
+
 // Heights are zeroed (> 0), or depths after -m/-mm (< 0).
 template <typename T>
 inline bool Zero_Hit(const Rules& r, T v) {
@@ -225,13 +239,13 @@ template <int Out, bool Check>
 inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
                       int& k) {
     if constexpr (Check) {
-        if (!undef && i != r.iundef[0]) {
+        if (!undef && !Int_Output_Undefined(r, i)) {
             if (i > g.imax) g.imax = i;
             if (i < g.imin) g.imin = i;
         }
         return p;
     } else if constexpr (Out == Out_Short) {
-        if (undef || i == r.iundef[0]) return Put_Short_BE(p, Low16(r.oundef_trunc));
+        if (undef || Int_Output_Undefined(r, i)) return Put_Short_BE(p, Low16(r.oundef_trunc));
         if (i != r.oundef_trunc) g.Take(i);
         return Put_Short_BE(p, i);
     } else {
@@ -367,13 +381,13 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
             if constexpr (Out == Out_Float) {  // float chain from a 2-byte value
                 float f = 0;
                 if (!undef) {
-                    f = static_cast<float>(r.negate ? -static_cast<int32_t>(i) : i);
+                    f = static_cast<float>(Int_Sign(r, int32_t{i}));
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
                 p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
             } else {
                 if (!undef) {
-                    if (r.negate) i = Low16(-static_cast<int32_t>(i));
+                    i = Low16(Int_Sign(r, int32_t{i}));
                     if constexpr (Apply) i = Int_Rules(r, i);
                 }
                 p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
@@ -439,12 +453,12 @@ inline Lane_Cells<Key_Lanes<In, Out>> Load_Lanes(const Rules& r, const unsigned 
         std::memcpy(&stored, in, sizeof stored);
         const Int_Lanes i = __builtin_convertvector(stored, Int_Lanes);
         c.undef = Int_Undefined(r, i);
-        c.f = __builtin_convertvector(r.negate ? -i : i, Float_Lanes);
+        c.f = __builtin_convertvector(Int_Sign(r, i), Float_Lanes);
     } else {
         std::memcpy(&c.i, in, sizeof c.i);
         c.undef = Int_Undefined(r, c.i);
-        // The low 16 bits of the negated value, as for one cell.
-        if (r.negate) c.i = std::bit_cast<Wide_Short_Lanes>(Short_Bit_Lanes{} - std::bit_cast<Short_Bit_Lanes>(c.i));
+        // The low 16 bits of the signed value: 16-bit lanes wrap as unsigned.
+        c.i = std::bit_cast<Wide_Short_Lanes>(Int_Sign(r, std::bit_cast<Short_Bit_Lanes>(c.i)));
     }
     return c;
 }
@@ -521,7 +535,7 @@ size_t Cell_Converter::Run_Plain(Cell_Converter& self, const void* cells, size_t
             const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
             if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
         } else {
-            const Key undef = c.undef | (c.i == r.iundef[0]);
+            const Key undef = c.undef | Int_Output_Undefined(r, c.i);
             const Key cell = undef ? oundef_low16 : c.i;
             const Key other = oundef_fits ? Key(c.i != oundef_low16) : ~Key{};
             range.Take(cell, Check ? ~undef : ~undef & other);
