@@ -2,56 +2,29 @@
 
 #include <strings.h>
 
-#include <bit>
+#include <cctype>
 #include <cstring>
+#include <optional>
 #include <limits>
-#include <vector>
 
 #include "extract.h"
-#include "core/swap.h"
+#include "formats/value_lines.h"
 
 namespace {
 
-// Values go to the temporary file in blocks of many values per write.
-constexpr size_t Block_Bytes = size_t{1} << 18;
-
-class Block_Writer {
-public:
-    explicit Block_Writer(FILE* file) : file_(file) {}
-
-    template <class T>
-    void Put(T value) {
-        if constexpr (std::endian::native == std::endian::big) {
-            if constexpr (sizeof value == 4) Swap4(&value);
-            else Swap2(&value);
-        }
-        if (used_ + sizeof value > Block_Bytes) Flush();
-        std::memcpy(block_.data() + used_, &value, sizeof value);
-        used_ += sizeof value;
-        ++count_;
-    }
-
-    void Flush() {
-        if (used_ > 0 && std::fwrite(block_.data(), 1, used_, file_) != used_) failed_ = true;
-        used_ = 0;
-    }
-
-    int64_t Count() const { return count_; }
-    bool Failed() const { return failed_; }
-
-private:
-    FILE* file_;
-    size_t used_ = 0;
-    int64_t count_ = 0;
-    bool failed_ = false;
-    std::vector<char> block_ = std::vector<char>(Block_Bytes);
-};
-
 bool Source_Open() { return Get_.File != nullptr || Get_.Buffer != nullptr; }
+
+// Whole lines go to Convert_Line while items are delimited by blanks and
+// the continuation character cannot stand inside a number item.
+bool Lines_Convertible() {
+    const char joint = Get_.Joint;
+    return Get_.Delim == ' ' && !std::isalnum(static_cast<unsigned char>(joint)) && joint != '.' &&
+           joint != '+' && joint != '-' && joint != ' ' && joint != '\t';
+}
 
 // One item through the number reader itself, or a text for no value, at
 // the scan position.
-bool Read_Item(CellType kind, Block_Writer& out) {
+bool Read_Item(CellType kind, Value_Writer& out) {
     if (kind == CellType::Float) {
         float value;
         if (!Get_Float(&value)) {
@@ -70,21 +43,10 @@ bool Read_Item(CellType kind, Block_Writer& out) {
     return true;
 }
 
-// Characters of the text for no value at `p`, which must end there: 0 when
-// there is none.
-int No_Value_Length(const char* p) {
-    const int sign = *p == '-' || *p == '+';
-    int length = 0;
-    if (strncasecmp(p + sign, "nan", 3) == 0) length = sign + 3;
-    else if (!sign && strncasecmp(p, "null", 4) == 0) length = 4;
-    const char end = p[length];
-    return length > 0 && (end == '\0' || end == ' ' || end == ',') ? length : 0;
-}
-
 // A plain number followed by a blank or the line end, converted by the
 // number reader's direct path. Returns the end of the number, or -1 for
 // anything else.
-inline int Plain_Number(const char* image, int p, CellType kind, Block_Writer& out) {
+inline int Plain_Number(const char* image, int p, CellType kind, Value_Writer& out) {
     const char* end;
     if (kind == CellType::Float) {
         float value;
@@ -105,7 +67,19 @@ inline int Plain_Number(const char* image, int p, CellType kind, Block_Writer& o
 // which also joins a number that runs on from one piece of an overlong line
 // into the next. Returns with the scan position on the first item that is no
 // number, or at the line end.
-void Scan_Line(CellType kind, Block_Writer& out) {
+void Scan_Line(CellType kind, Value_Writer& out) {
+    if (!Get_Overflow() && Lines_Convertible()) {
+        // A whole line of nothing but numbers is converted at once.
+        const int pos = Get_LinePos();
+        const int len = Get_LineLen();
+        const size_t room = (static_cast<size_t>(len - pos) / 2 + 1) * Cell_Bytes(kind);
+        const long n = Convert_Line(Get_LineImage() + pos, Get_LineImage() + len, kind, false, out.Reserve(room));
+        if (n >= 0) {
+            out.Commit(static_cast<size_t>(n) * Cell_Bytes(kind), n);
+            Get_SetPos(len);
+            return;
+        }
+    }
     const unsigned char joint = static_cast<unsigned char>(Get_.Joint);
     for (;;) {
         const char* image = Get_LineImage();
@@ -169,7 +143,9 @@ bool Get_No_Value() {
         Get_SetPos(start);
         image = Get_LineImage();
     }
-    if (No_Value_Length(image + start) == 0) return false;
+    const int length = No_Value_Text(image + start);
+    const char end = image[start + length];
+    if (length == 0 || (end != '\0' && end != ' ' && end != ',')) return false;
     String item;  // consumed as the item it is, blanks and a comma behind it included
     Get_String(item);
     return true;
@@ -179,11 +155,18 @@ int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code, bool (*e
     FILE* temp = std::tmpfile();
     if (!temp) Temporary_Failure(run, "created");
     run.Values = temp;  // closed by the driver should the run end early
-    Block_Writer out(temp);
+    Value_Writer out(temp);
 
     // Rows are often longer than a line image: the pieces of a line join.
     Get_.Free_Form = 1;
     bool more = Source_Open() && Get_.Image != nullptr;
+    // Whole lines of a file are read in blocks; the token reader takes the
+    // lines they refuse, one at a time, and after a refused first line a
+    // growing number of lines before blocks are tried again.
+    std::optional<Value_Blocks> blocks;
+    if (more && Lines_Convertible() && Value_Blocks::Usable(Get_.File)) blocks.emplace(kind, ends_values != nullptr);
+    long backoff = 0;
+    long wait = 0;
     while (more) {
         if (ends_values && ends_values()) break;
         Scan_Line(kind, out);
@@ -194,6 +177,13 @@ int64_t Convert_Text_Values(RunState& run, CellType kind, int bad_code, bool (*e
                 Show_Bad_Line(run);
             }
             while (more && Get_Overflow()) more = Get_Line() != nullptr;
+        }
+        if (more && blocks && !Get_Overflow() && !Get_.Repeat && Get_.File && wait-- <= 0) {
+            const long lines = blocks->Take_Lines(Get_.File, out);
+            if (lines < 0) break;  // the file could not be repositioned
+            Get_.Count = static_cast<int32_t>(static_cast<uint32_t>(Get_.Count) + static_cast<uint32_t>(lines));
+            backoff = lines > 0 ? 0 : std::min(2 * backoff + 1, 4096L);
+            wait = backoff;
         }
         more = more && Get_Line() != nullptr;
     }

@@ -34,6 +34,9 @@ typedef char* PSTR;
 
 // Characters of a line image, and the longest line delivered in one piece.
 constexpr int Get_ImageSize = 65536;
+// Readable bytes behind the NUL of a line image: scanners may load whole
+// words and blocks at any character of the line.
+constexpr int Get_ImageSpare = 128;
 
 // The state of one source. A source is open while File or Buffer is set; an
 // ended source keeps its line count and settings until it is replaced.
@@ -67,7 +70,8 @@ struct Get_OutOfMemory {
 
 // ---- Line reader -----------------------------------------------------------
 
-// Allocates Size+1 bytes, all NUL. Throws Get_OutOfMemory.
+// Allocates Size+1 bytes, all NUL, and Get_ImageSpare more behind them.
+// Throws Get_OutOfMemory.
 char* New_Image(int Size);
 
 // Makes the stream (which may be null) the current source, suspending an open

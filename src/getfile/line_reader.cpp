@@ -203,7 +203,7 @@ void getfile_internal::Skip_Pieces() {
 
 char* New_Image(int Size) {
     const long bytes = static_cast<long>(Size) + 1;
-    void* p = Size >= 0 ? std::calloc(static_cast<std::size_t>(bytes), 1) : nullptr;
+    void* p = Size >= 0 ? std::calloc(static_cast<std::size_t>(bytes + Get_ImageSpare), 1) : nullptr;
     if (p == nullptr) {
         std::fprintf(stderr, "malloc - could not allocate %1ld bytes\n", bytes);
         throw Get_OutOfMemory{bytes};

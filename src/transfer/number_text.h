@@ -3,13 +3,15 @@
 //
 // Depths and heights are mostly moderate numbers, so those take a short
 // integer path: a float is m * 2^e exactly, and for 2^-14 <= |v| < 1e6 the
-// six significant digits come out of one 64-bit product and a shift, rounded
-// half to even on the exact binary value as printf does. Everything else
-// (zero, subnormals, tiny and huge values, infinities, NaN) goes through
-// std::to_chars, which prints like printf in the C locale; the sign of a NaN
-// shows as "-nan" in both.
+// six significant digits come out of one 128-bit product of the mantissa and
+// a factor from a table, rounded half to even on the exact binary value as
+// printf does, and go to characters three at a time from a table, stored a
+// whole word at a time. Everything else (zero, subnormals, tiny and huge
+// values, infinities, NaN) goes through std::to_chars, which prints like
+// printf in the C locale; the sign of a NaN shows as "-nan" in both.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstddef>
@@ -37,28 +39,85 @@ constexpr uint64_t Pow10[11] = {1,          10,          100,         1000,
                                 10000,      100000,      1000000,     10000000,
                                 100000000,  1000000000,  10000000000};
 
-// "00" to "99" as 16-bit numbers holding the two characters, the first in
-// the low byte.
-struct Digit_Pairs {
-    uint16_t pair[100] = {};
-    constexpr Digit_Pairs() {
-        for (int i = 0; i < 100; ++i) pair[i] = static_cast<uint16_t>(('0' + i / 10) | ('0' + i % 10) << 8);
+// Short path range: biased binary exponents 113..146 (2^-14 <= |v| < 2^20).
+constexpr uint32_t First_Biased = 113;
+constexpr uint32_t Last_Biased = 146;
+
+// What the short path needs per binary exponent. The decimal exponent of
+// m * 2^(b - 150) (m a full 24-bit mantissa, b a biased exponent) is one of
+// two: the lower one, or one more from a mantissa threshold on. `word` holds
+// the threshold in its low 40 bits and the lower exponent + 8 above them, so
+// one load and one compare settle it without a product. `scale` holds, for
+// either exponent x, 10^(5 - x) * 2^(64 - s) with s = 150 - b: the upper half
+// of its 128-bit product with m is the value times 10^(5 - x) cut to an
+// integer, the lower half the exact rest, so the shift is always 64.
+struct Short_Path {
+    uint64_t word[Last_Biased - First_Biased + 1] = {};
+    uint64_t scale[Last_Biased - First_Biased + 1][2] = {};
+    constexpr Short_Path() {
+        for (uint32_t b = First_Biased; b <= Last_Biased; ++b) {
+            const int e2 = static_cast<int>(b) - 127;  // 2^e2 <= v < 2^(e2 + 1)
+            int x = 0;  // floor(log10(2^e2))
+            while (e2 >= 0 ? Pow10[x + 1] <= (uint64_t{1} << e2) : false) ++x;
+            if (e2 < 0)
+                while (Pow10[-x] < (uint64_t{1} << -e2)) --x;  // 10^x <= 2^e2 < 10^(x+1)
+            // Smallest m with m * 2^(e2 - 23) >= 10^(x + 1).
+            const int shift = 23 - e2;  // 4..37
+            uint64_t threshold;
+            if (x + 1 >= 0) {
+                threshold = Pow10[x + 1] << shift;
+            } else {
+                const uint64_t d = Pow10[-(x + 1)];
+                threshold = ((uint64_t{1} << shift) + d - 1) / d;
+            }
+            if (threshold > (uint64_t{1} << 24)) threshold = uint64_t{1} << 24;  // never reached
+            const uint32_t i = b - First_Biased;
+            word[i] = threshold | static_cast<uint64_t>(x + 8) << 40;
+            // 5 - x is 0..10 for the values that reach each exponent; one
+            // million and more (5 - x = -1) leave the short path before.
+            const int left = 64 - (150 - static_cast<int>(b));
+            for (int up = 0; up < 2; ++up) {
+                if (5 - x - up < 0) continue;
+                scale[i][up] = Pow10[5 - x - up] << left;
+                // Stops the build should a factor not fit its word.
+                if (scale[i][up] >> left != Pow10[5 - x - up]) throw "short path factor overflows";
+            }
+        }
     }
 };
-inline constexpr Digit_Pairs Pairs;
+inline constexpr Short_Path Short_Table;
+
+// "000" to "999": the three characters in the low bytes, the first lowest;
+// in the top byte how many are left once trailing zeros are dropped, as the
+// first three of six digits (low half) and as the last three (high half:
+// 3 more, or 0 for "000"), so that the count of six is the larger of two.
+struct Digit_Triples {
+    uint32_t triple[1000] = {};
+    constexpr Digit_Triples() {
+        for (uint32_t i = 0; i < 1000; ++i) {
+            uint32_t kept = i == 0 ? 0 : 3;
+            for (uint32_t k = i; kept > 0 && k % 10 == 0; k /= 10) --kept;
+            const uint32_t as_last = kept == 0 ? 0 : kept + 3;
+            triple[i] = ('0' + i / 100) | ('0' + i / 10 % 10) << 8 | ('0' + i % 10) << 16 | kept << 24 |
+                        as_last << 28;
+        }
+    }
+};
+inline constexpr Digit_Triples Triples;
 
 // Text of a value whose sign is already written: `q` holds the six
 // significant digits (100000..999999) and `x` the decimal exponent of the
 // first one (-5..6). Writes whole words: `p` needs Float_Room - 1 bytes.
 inline char* Put_Digits(char* p, uint32_t q, int x) {
     // The digits as characters in one word, the first in the low byte,
-    // padded with '0' to eight. Built in a register: bytes stored one way
-    // and loaded another would stall the store forwarding.
-    // The three pairs come from q independently of one another.
-    const uint64_t word = uint64_t{Pairs.pair[q / 10000]} | uint64_t{Pairs.pair[q / 100 % 100]} << 16 |
-                          uint64_t{Pairs.pair[q % 100]} << 32 | uint64_t{0x3030} << 48;
+    // padded with '0' to eight, from two table entries of three: few steps
+    // from the value to the text, so that the work of neighbouring values
+    // overlaps.
+    const uint32_t high = q / 1000;
+    const uint32_t first = Triples.triple[high], last = Triples.triple[q - high * 1000];
+    const uint64_t word = (first & 0xFFFFFF) | uint64_t{last & 0xFFFFFF} << 24 | uint64_t{0x3030} << 48;
     // Significant digits after dropping trailing zeros: the first is never 0.
-    const int n = 8 - (std::countl_zero(word - 0x3030303030303030u) >> 3);
+    const int n = static_cast<int>(std::max(first >> 24 & 0xF, last >> 28));
     // Stores the characters of a word in that order.
     auto put = [](char* at, uint64_t w) {
         if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
@@ -66,12 +125,14 @@ inline char* Put_Digits(char* p, uint32_t q, int x) {
     };
 
     if (x >= 0 && x < 6) {
+        // The whole part, then the point and the rest; without a fraction
+        // the point falls behind the end, which saves a branch that grids of
+        // whole and broken values would mispredict.
         const int whole = x + 1;
         put(p, word);
-        if (n <= whole) return p + whole;
         p[whole] = '.';
         put(p + whole + 1, word >> (8 * whole));
-        return p + n + 1;
+        return n <= whole ? p + whole : p + n + 1;
     }
     if (x >= -4 && x < 0) {
         // "0.", the zeros after the point, then the digits.
@@ -100,26 +161,26 @@ inline char* Put_Digits(char* p, uint32_t q, int x) {
 inline char* Put_Float(char* p, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    const uint32_t biased = (bits >> 23) & 0xFF;
-    // Binary exponents -14..19, and below one million.
-    if (biased >= 113 && biased <= 146 && (bits & 0x7FFFFFFF) < 0x49742400) {
+    const uint32_t magnitude = bits & 0x7FFFFFFF;
+    constexpr uint32_t lowest = detail::First_Biased << 23, million = 0x49742400;
+    // 2^-14 <= |value| < 1e6: binary exponents -14..19, one compare for both
+    // ends.
+    if (magnitude - lowest < million - lowest) {
+        const uint32_t biased = magnitude >> 23;
         *p = '-';
         p += bits >> 31;
-        const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // |value| = m * 2^-s
-        const int s = 150 - static_cast<int>(biased);     // 4..37
-        const int e2 = static_cast<int>(biased) - 127;
-        // floor(e2 * log10(2)): a lower bound of the decimal exponent that is
-        // at most one too small.
-        // Settled without branches: on grid data either way is common, and
-        // a mispredicted branch costs more than the second product.
-        int x = (e2 * 78913) >> 18;
-        x += (m * detail::Pow10[5 - x]) >> s >= 1000000;
-        const uint64_t scaled = m * detail::Pow10[5 - x];
-        uint64_t q = scaled >> s;
-        const uint64_t rest = scaled & ((uint64_t{1} << s) - 1);
-        const uint64_t half = uint64_t{1} << (s - 1);
-        // Up above half, or exactly half with q odd.
-        q += rest + (q & 1) > half;
+        const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // |value| = m * 2^(biased - 150)
+        const uint32_t i = biased - detail::First_Biased;
+        const uint64_t e = detail::Short_Table.word[i];
+        const bool up = m >= (e & 0xFFFFFFFFFFu);
+        int x = static_cast<int>(e >> 40) - 8 + up;
+        __extension__ using U128 = unsigned __int128;
+        const U128 scaled = U128{m} * detail::Short_Table.scale[i][up];
+        uint64_t q = static_cast<uint64_t>(scaled >> 64);
+        const uint64_t rest = static_cast<uint64_t>(scaled);
+        // Rounded half to even on the exact rest: up above half, or at
+        // exactly half when q is odd.
+        q += (rest | (q & 1)) > uint64_t{1} << 63;
         if (q == 1000000) {
             q = 100000;
             ++x;

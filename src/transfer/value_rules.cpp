@@ -38,11 +38,14 @@ typedef int16_t Short_Lanes __attribute__((vector_size(8)));           // four 2
 typedef int16_t Wide_Short_Lanes __attribute__((vector_size(16)));     // eight
 typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(16)));
 
-// NaN, slot 0 and the filled slots (unused slots repeat slot 0).
+// NaN, slot 0 and the filled slots (unused slots repeat slot 0). Most runs
+// have one undefined value: the other slots are only compared when one of
+// them can match a value slot 0 does not.
 template <typename F>
 inline auto Float_Undefined(const Rules& r, F f) {
-    return (f != f) | (f == r.fundef[0]) | (f == r.fundef[1]) | (f == r.fundef[2]) |
-           (f == r.fundef[3]);
+    auto undef = (f != f) | (f == r.fundef[0]);
+    if (r.more_fundef) undef |= (f == r.fundef[1]) | (f == r.fundef[2]) | (f == r.fundef[3]);
+    return undef;
 }
 
 // A float that became the marker or slot 0 on the way is written as the
@@ -207,9 +210,10 @@ struct Ranges {
     }
 };
 
-// Final value of the float chain: write or collect it.
+// Final value of the float chain: write or collect it. `recheck` tells
+// whether the chain may have changed the value since `undef` was settled.
 template <int Out, bool Check>
-inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
+inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, bool recheck, Ranges& g,
                         int& k) {
     if constexpr (Check) {
         if (!undef && !Float_Output_Undefined(r, f)) {
@@ -223,7 +227,7 @@ inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, Ranges& g,
         return Put_Float_BE(p, f);
     } else {
         p = Put_Separator(p, k);
-        if (undef || f == Float_NaN || Float_Undefined(r, f)) return Put_Undefined_Text(p, r);
+        if (undef || f == Float_NaN || (recheck && Float_Undefined(r, f))) return Put_Undefined_Text(p, r);
         if (r.ioption) {
             const int16_t i = Low16(ftoi(f));
             if (i != r.oundef_trunc) g.Take(i);
@@ -384,7 +388,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                     f = static_cast<float>(Int_Sign(r, int32_t{i}));
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
-                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+                p = Emit_Float<Out, Check>(r, p, f, undef, true, g, k);
             } else {
                 if (!undef) {
                     i = Low16(Int_Sign(r, int32_t{i}));
@@ -407,7 +411,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                     f = Float_Sign(r, f);
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
-                p = Emit_Float<Out, Check>(r, p, f, undef, g, k);
+                p = Emit_Float<Out, Check>(r, p, f, undef, Apply || r.negate, g, k);
             }
         }
     }
@@ -591,9 +595,13 @@ Cell_Converter::Cell_Converter(RunState& run)
     r.log_base = run.LogBase;
     r.ln_base = std::log(static_cast<double>(run.LogBase));
     const int filled = std::clamp(run.Nundef, 1, 4);
+    r.more_fundef = false;
     for (int s = 0; s < 4; ++s) {
         r.fundef[s] = s < filled ? run.Fundef[s] : run.Fundef[0];
         r.iundef[s] = s < filled ? run.Iundef[s] : run.Iundef[0];
+        // A NaN slot matches nothing; an equal one nothing slot 0 misses.
+        const float u = r.fundef[s];
+        if (u == u && u != r.fundef[0]) r.more_fundef = true;
     }
     r.oundef = run.Oundef;
     r.oundef_trunc = trunc32(run.Oundef);

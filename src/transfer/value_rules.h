@@ -72,6 +72,7 @@ public:
         float log_base;     // 0 = off
         double ln_base;
         float fundef[4];    // slot 0 and the filled slots (unused = slot 0)
+        bool more_fundef;   // slots 1..3 match a value slot 0 does not
         int16_t iundef[4];
         float oundef;
         int32_t oundef_trunc;

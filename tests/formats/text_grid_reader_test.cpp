@@ -16,16 +16,45 @@ namespace {
 
 constexpr int kBad = 4242;
 
-// Converts `text` from its first line on, as a reader does after its header.
-std::vector<float> Convert(Test_Run& t, std::string text) {
-    FILE* in = fmemopen(text.data(), text.size(), "r");
+// A stream of `text`: a regular file, read in blocks of whole lines, or a
+// stream that cannot be repositioned, read line by line.
+FILE* Source(std::string& text, bool regular_file) {
+    if (!regular_file) return fmemopen(text.data(), text.size(), "r");
+    FILE* f = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+    return f;
+}
+
+template <class Cell>
+std::vector<Cell> Convert_From(Test_Run& t, std::string text, bool regular_file, bool (*ends_values)() = nullptr) {
+    FILE* in = Source(text, regular_file);
     Get_Open(in);
     Get_Line();
-    std::vector<float> values(Convert_Text_Values(t.run, CellType::Float, kBad));
+    constexpr CellType kind = sizeof(Cell) == 4 ? CellType::Float : CellType::Short;
+    std::vector<Cell> values(Convert_Text_Values(t.run, kind, kBad, ends_values));
     Get_Close();
     std::fclose(in);
-    EXPECT_EQ(std::fread(values.data(), 4, values.size(), t.run.Values), values.size());
+    EXPECT_EQ(std::fread(values.data(), sizeof(Cell), values.size(), t.run.Values), values.size());
     std::fclose(t.run.Values);
+    return values;
+}
+
+// Converts `text` from its first line on, as a reader does after its header,
+// from a file and from a pipe-like stream: both give the same cells, bit for
+// bit, the same failure code and the same message.
+template <class Cell = float>
+std::vector<Cell> Convert(Test_Run& t, std::string text, bool (*ends_values)() = nullptr) {
+    Test_Run by_lines;
+    by_lines.run.Error = t.run.Error;
+    const std::vector<Cell> expected = Convert_From<Cell>(by_lines, text, false, ends_values);
+    const std::string before = t.err.text();
+    const std::vector<Cell> values = Convert_From<Cell>(t, text, true, ends_values);
+    EXPECT_TRUE(values.size() == expected.size() &&
+                (values.empty() || std::memcmp(values.data(), expected.data(), values.size() * sizeof(Cell)) == 0))
+        << values.size() << " cells from the file, " << expected.size() << " line by line";
+    EXPECT_EQ(t.run.Error, by_lines.run.Error);
+    EXPECT_EQ(t.err.text().substr(before.size()), by_lines.err.text());
     return values;
 }
 
@@ -80,19 +109,43 @@ TEST(TextGrid, TextsForNoValue) {
         EXPECT_EQ(bad.run.Error, kBad) << item;
     }
 
-    std::string text = "7 NaN\n";
-    FILE* in = fmemopen(text.data(), text.size(), "r");
-    Get_Open(in);
-    Get_Line();
     Test_Run shorts;
-    ASSERT_EQ(Convert_Text_Values(shorts.run, CellType::Short, kBad), 2);
-    Get_Close();
-    std::fclose(in);
-    int16_t cells[2];
-    ASSERT_EQ(std::fread(cells, 2, 2, shorts.run.Values), 2u);
-    std::fclose(shorts.run.Values);
-    EXPECT_EQ(cells[0], 7);
-    EXPECT_EQ(cells[1], -32768);
+    EXPECT_EQ(Convert<int16_t>(shorts, "7 NaN 70000\n-2\t null\n"), (std::vector<int16_t>{7, -32768, 4464, -2, -32768}));
+}
+
+// Lines the block reader hands back to the token reader: the values, the
+// failure and the line number shown stay those of the token reader, also
+// past the middle of a block, behind a line longer than a block, and where
+// such lines come often.
+TEST(TextGrid, BlocksHandBackWhatTheyDoNotRead) {
+    std::string rows;
+    for (int i = 0; i < 20000; ++i) rows += Format("%d.%02d -%d.5\t%d\r\n", i, i % 100, i % 977, i * 7 % 1000);
+    std::string huge;
+    for (int i = 0; i < 300000; ++i) huge += Format(" %d", i % 5000);
+    const std::string cases[] = {
+        rows + "1 2 /* note */\n" + rows + "3 ~\n4\n" + rows,
+        rows + "5\r6\n" + rows + "1,2\n" + rows + "nan 7 x 8\n9\n" + rows,
+        rows + huge + "\n" + rows + "10 11",
+        rows + std::string("12 \0 13\n", 9) + "\x1a 14\n" + rows,
+        [] { std::string t; for (int i = 0; i < 30000; ++i) t += Format("%d /* %d */\n%d\n", i, i, -i); return t; }(),
+        rows + "1e5 -2.5E-3 0x10 1e 12345678.9 .5 5. -0 +3\n" + rows,
+    };
+    for (const std::string& text : cases) {
+        Test_Run t;
+        const std::vector<float> values = Convert(t, text);
+        EXPECT_FALSE(values.empty());
+        ASSERT_FALSE(::testing::Test::HasFailure()) << text.substr(0, 200);
+    }
+}
+
+// A VTK array ends at the keyword of the next section, also one that
+// stands behind many lines of values.
+TEST(TextGrid, KeywordLinesEndTheValues) {
+    std::string text;
+    for (int i = 0; i < 50000; ++i) text += Format("%d.5 %d\n", i, -i);
+    Test_Run t;
+    auto section = [] { return Get_LineImage()[Get_LinePos()] == 'S'; };
+    EXPECT_EQ(Convert(t, text + "nan 1\nSCALARS b float\n1 2\n", section).size(), 100002u);
 }
 
 }  // namespace

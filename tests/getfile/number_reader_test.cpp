@@ -4,6 +4,7 @@
 #include <random>
 #include <sstream>
 
+#include "plain_number.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -159,6 +160,41 @@ TEST_F(Reader, NumbersMatchTheCConversionOnEveryText) {
             ASSERT_FALSE(::testing::Test::HasFailure());
         }
         EXPECT_EQ(Get_Item(), '\0');
+    }
+}
+
+// The eight-characters-at-a-time path of grid values, on texts of every
+// length and shape around its limits (seven digits a side, 2^24, points at
+// either end, signs, leading zeros), followed by what stands behind an item:
+// it takes the longest plain decimal at the front of the text, with the value
+// of the C conversion, or nothing.
+TEST(PlainNumber, TakesThePlainDecimalOfTheCConversionOrNothing) {
+    std::mt19937 random(15);
+    const char* const tails[] = {"", " ", "\t", "e5", ".", "-", "x", "\r\n"};
+    for (int k = 0; k < 400000; ++k) {
+        std::string text = k % 3 == 0 ? "" : k % 3 == 1 ? "-" : "+";
+        const int whole = static_cast<int>(random() % 10), fraction = static_cast<int>(random() % 10);
+        for (int i = 0; i < whole; ++i) text += static_cast<char>('0' + (i == 0 && k % 5 ? random() % 2 : random() % 10));
+        if (k % 7) text += '.';
+        for (int i = 0; i < fraction; ++i) text += static_cast<char>('0' + random() % 10);
+        if (k % 11 == 0) text = std::string(k % 2 ? 1 : 0, '-').append(std::to_string(16777200 + random() % 40));
+        const std::string item = text;
+        text += tails[k % 8];
+        text.append(plain_number::Lookahead, '9');  // no help from what stands behind
+        float got = -1;
+        const char* end = plain_number::Get_Plain_Float(text.c_str(), &got);
+        if (!end) continue;
+        const std::string taken(text.c_str(), end);
+        float want;
+        int used = 0;
+        ASSERT_EQ(std::sscanf(taken.c_str(), "%f%n", &want, &used), 1) << item;
+        EXPECT_EQ(used, static_cast<int>(taken.size())) << item;
+        // Before a blank or the line end, the item is taken whole.
+        if (k % 8 < 4 || k % 8 == 7) {
+            EXPECT_EQ(taken, item);
+        }
+        EXPECT_EQ(std::memcmp(&got, &want, 4), 0) << item << ": " << got << " != " << want;
+        ASSERT_FALSE(::testing::Test::HasFailure());
     }
 }
 

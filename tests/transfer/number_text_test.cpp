@@ -47,6 +47,15 @@ TEST(NumberText, FloatsAsPrintf) {
     // Whole metres, tenths and halves; centimetres as most grids hold them.
     for (float f = 0; f <= 12000; ++f) bad += Mismatches(f) + Mismatches(f * 0.1f) + Mismatches(f + 0.5f);
     for (int c = 0; c < 1000000; c += 7) bad += Mismatches(static_cast<float>(c / 100.0));
+    // Six digits are put together from two groups of three: every group in
+    // either place, with every count of trailing zeros, at several places of
+    // the point.
+    for (int high = 100; high < 1000; ++high)
+        for (int low = 0; low < 1000; ++low) {
+            if (low % 111 != 0 && high % 111 != 1) continue;
+            for (double scale : {1e-5, 1e-2, 1.0})
+                bad += Mismatches(static_cast<float>((high * 1000 + low) * scale));
+        }
     // Every binary exponent of the short path, each with the shortest and
     // longest mantissa and random ones between.
     std::mt19937 spread(7);

@@ -65,6 +65,9 @@ TEST(ValueRules, CellChains) {
         // -m inverts VTK input; a float zero keeps its sign.
         {"vtk -m", SET(r.Minus = 1), {-4000, 1200}, "4000 -1200"},
         {"vtk -m float", SET(r.Minus = r.FloatInp = 1), {-2.5, 0}, "2.5 0"},
+        // A value the sign change makes undefined is written as undefined.
+        {"-m onto -x text", SET(X(r, -9999), r.Minus = r.FloatInp = r.Ascii = 1), {9999, -9999, 3},
+         " 1.05409E+14 1.05409E+14 -3"},
         // Zero rule after the sign; -zz makes the cell undefined.
         {"-z", SET(r.Zero = 1), {-5, 0, 7}, "-5 0 0"},
         {"-z -m", SET(r.Zero = r.Minus = 1), {-5, 7}, "5 0"},
@@ -212,12 +215,12 @@ TEST(ValueRules, PlainPathsMatchTheGeneralChain) {
                               0, 2, 3, -4, -32768, 5, -5, 32767, -32768, 9};
     const size_t total = std::size(floats);
     auto run_with = [&](float scale, Flag float_in, Flag short_out, Flag check, Flag minus, float oundef,
-                        size_t first, size_t count) {
+                        size_t first, size_t count, Flag second_slot) {
         RunState run;
         run.VTKin = 0, run.ESRIin = 1, run.FloatInp = float_in, run.ShortOut = short_out;
         run.Minus = minus, run.Scale = scale, run.Check = check;
         run.Fundef[0] = -9999, run.Iundef[0] = -9999, run.Nundef = 1;
-        X(run, 5);
+        if (second_slot) X(run, 5);
         run.Oundef = oundef;
         const char* cells = float_in ? reinterpret_cast<const char*>(floats) : reinterpret_cast<const char*>(shorts);
         const size_t cell = float_in ? 4 : 2;
@@ -237,11 +240,12 @@ TEST(ValueRules, PlainPathsMatchTheGeneralChain) {
             for (Flag minus : {0, 1})
                 for (float oundef : {NAN, 7.0f, 0.0f, -0.0f, 100000.0f})
                     for (size_t count = 1; count <= total; ++count)
-                        for (size_t first : {size_t{0}, count / 2, count}) {
-                            SCOPED_TRACE(Format("float in %d short out %d check %d minus %d oundef %g count %zu "
-                                                "first %zu", float_in, short_out, check, minus, double(oundef),
-                                                count, first));
-                            EXPECT_EQ(run_with(0, float_in, short_out, check, minus, oundef, first, count),
-                                      run_with(1, float_in, short_out, check, minus, oundef, first, count));
-                        }
+                        for (size_t first : {size_t{0}, count / 2, count})
+                            for (Flag slot : {0, 1}) {
+                                SCOPED_TRACE(Format("float in %d short out %d check %d minus %d oundef %g count %zu "
+                                                    "first %zu slot %d", float_in, short_out, check, minus,
+                                                    double(oundef), count, first, slot));
+                                EXPECT_EQ(run_with(0, float_in, short_out, check, minus, oundef, first, count, slot),
+                                          run_with(1, float_in, short_out, check, minus, oundef, first, count, slot));
+                            }
 }
