@@ -77,9 +77,13 @@ inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
 
 inline Short_Bit_Lanes Swap_Lanes(Short_Bit_Lanes x) { return (x << 8) | (x >> 8); }
 
+// Slot 0 and the filled slots; as for floats, the other slots are only
+// compared when one of them differs from slot 0.
 template <typename I>
 inline auto Int_Undefined(const Rules& r, I i) {
-    return (i == r.iundef[0]) | (i == r.iundef[1]) | (i == r.iundef[2]) | (i == r.iundef[3]);
+    auto undef = i == r.iundef[0];
+    if (r.more_iundef) undef |= (i == r.iundef[1]) | (i == r.iundef[2]) | (i == r.iundef[3]);
+    return undef;
 }
 
 // An integer that is slot 0 on the way out is written as the output
@@ -595,13 +599,14 @@ Cell_Converter::Cell_Converter(RunState& run)
     r.log_base = run.LogBase;
     r.ln_base = std::log(static_cast<double>(run.LogBase));
     const int filled = std::clamp(run.Nundef, 1, 4);
-    r.more_fundef = false;
+    r.more_fundef = r.more_iundef = false;
     for (int s = 0; s < 4; ++s) {
         r.fundef[s] = s < filled ? run.Fundef[s] : run.Fundef[0];
         r.iundef[s] = s < filled ? run.Iundef[s] : run.Iundef[0];
         // A NaN slot matches nothing; an equal one nothing slot 0 misses.
         const float u = r.fundef[s];
         if (u == u && u != r.fundef[0]) r.more_fundef = true;
+        if (r.iundef[s] != r.iundef[0]) r.more_iundef = true;
     }
     r.oundef = run.Oundef;
     r.oundef_trunc = trunc32(run.Oundef);

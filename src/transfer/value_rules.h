@@ -74,6 +74,7 @@ public:
         float fundef[4];    // slot 0 and the filled slots (unused = slot 0)
         bool more_fundef;   // slots 1..3 match a value slot 0 does not
         int16_t iundef[4];
+        bool more_iundef;   // slots 1..3 differ from slot 0
         float oundef;
         int32_t oundef_trunc;
         const char* nan_str;
