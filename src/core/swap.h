@@ -20,9 +20,17 @@ inline void Swap4(void* value) {
     std::memcpy(value, &v, 4);
 }
 
+// Four 4-byte values in one vector register, and their byte reversal,
+// written out with shifts, which vector code has on every x86-64.
+typedef uint32_t Word_Lanes __attribute__((vector_size(16)));
+
+inline Word_Lanes Swap_Lanes(Word_Lanes x) {
+    x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
+    return (x << 16) | (x >> 16);
+}
+
 // Byte reversal of `cells` cells of 2 or 4 bytes from `from` to `to`, which
-// may be the same place. Four 4-byte cells at a time go through a vector
-// register, with shifts that every x86-64 has.
+// may be the same place; 4-byte cells four at a time.
 inline void Swap_Cells(void* to, const void* from, size_t cells, int cell_bytes) {
     auto* out = static_cast<unsigned char*>(to);
     const auto* in = static_cast<const unsigned char*>(from);
@@ -35,13 +43,11 @@ inline void Swap_Cells(void* to, const void* from, size_t cells, int cell_bytes)
         }
         return;
     }
-    typedef uint32_t Words __attribute__((vector_size(16)));
     size_t c = 0;
     for (; c + 4 <= cells; c += 4) {
-        Words x;
+        Word_Lanes x;
         std::memcpy(&x, in + 4 * c, sizeof x);
-        x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
-        x = (x << 16) | (x >> 16);
+        x = Swap_Lanes(x);
         std::memcpy(out + 4 * c, &x, sizeof x);
     }
     for (; c < cells; ++c) {

@@ -11,6 +11,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "core/swap.h"
 #include "geometry/ftoi.h"
 #include "transfer/number_text.h"
 
@@ -33,7 +34,7 @@ inline int16_t Low16(int64_t value) {
 // once for a float and for four (a comparison of four gives a mask of four).
 typedef float Float_Lanes __attribute__((vector_size(16)));
 typedef int32_t Int_Lanes __attribute__((vector_size(16)));
-typedef uint32_t Bit_Lanes __attribute__((vector_size(16)));
+using Bit_Lanes = Word_Lanes;
 typedef int16_t Short_Lanes __attribute__((vector_size(8)));           // four 2-byte cells
 typedef int16_t Wide_Short_Lanes __attribute__((vector_size(16)));     // eight
 typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(16)));
@@ -68,13 +69,8 @@ inline I Order_Key(I bits) {
     return bits ^ ((bits >> 31) & INT32_MAX);
 }
 
-// The byte swaps of four cells, written out with shifts, which vector code
-// has on every x86-64.
-inline Bit_Lanes Swap_Lanes(Bit_Lanes x) {
-    x = ((x & 0x00FF00FFu) << 8) | ((x >> 8) & 0x00FF00FFu);
-    return (x << 16) | (x >> 16);
-}
-
+// The byte swap of eight 2-byte cells (of four 4-byte cells: Swap_Lanes of
+// the byte order helpers).
 inline Short_Bit_Lanes Swap_Lanes(Short_Bit_Lanes x) { return (x << 8) | (x >> 8); }
 
 // Slot 0 and the filled slots; as for floats, the other slots are only
