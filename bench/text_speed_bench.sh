@@ -104,10 +104,15 @@ fi
 # Binary: ESRI Float to binary VTK floats against cat of the same bytes.
 bin_vtk() { "$bin/esri2vtk" g4k.flt out.vtk; }
 bin_vtk
-out_bytes=$(stat -c %s out.vtk)
-in_bytes=$(stat -c %s g4k.flt)
-baseline() { { cat g4k.flt; head -c $((out_bytes - in_bytes)) /dev/zero; } > out.cat; }
+# The bytes go through user space, as a converter's must: `cat a > b` between
+# two files lets the kernel copy them (copy_file_range) without reading them.
+# dd with 1 MiB blocks is one process reading into memory and writing from
+# it, the converter's own work (the 250 header bytes aside); a pipe of two
+# cats, also shown, gets the second core's help.
+baseline() { dd if=g4k.flt of=out.cat bs=1M status=none; }
+cat_pipe() { cat g4k.flt | cat > out.cat; }
 t=$(best bin_vtk)
 t_cat=$(best baseline)
-printf '%-28s %6.3f s  cat %6.3f s = %s x cat  peak %s KiB\n' "ESRI Float -> binary VTK" "$t" "$t_cat" \
-  "$(ratio "$t" "$t_cat")" "$(peak "$bin/esri2vtk" g4k.flt out.vtk)"
+t_pipe=$(best cat_pipe)
+printf '%-28s %6.3f s  dd %6.3f s = %s x dd  (cat | cat %6.3f s)  peak %s KiB\n' "ESRI Float -> binary VTK" "$t" \
+  "$t_cat" "$(awk -v a="$t" -v b="$t_cat" 'BEGIN { printf "%.2f", a / b }')" "$t_pipe" "$(peak "$bin/esri2vtk" g4k.flt out.vtk)"

@@ -91,6 +91,7 @@ public:
         run.CellSize = Cell_Bytes(type_);
         run.RowSize = int64_t{Stored_Row_Cells(run)} * run.CellSize;
         plan_ = Plan_Columns(run);
+        backwards_ = Stored_Row(run, run.Last) < Stored_Row(run, run.First);
 
         // Memory stays flat: cells go through in chunks that fit a fixed
         // output buffer, whatever the width of the grid or of the text
@@ -100,17 +101,15 @@ public:
         const size_t per_cell = std::max<size_t>(converter_.Max_Cell_Bytes(), 1);
         const size_t row_cells = static_cast<size_t>(std::max<int64_t>(int64_t{run.Right} - run.Left + 1, 1));
         chunk_cells_ = std::clamp<size_t>(output_budget / per_cell, 1, std::min<size_t>(65536, row_cells));
-        chunk_bytes_ = chunk_cells_ * per_cell;
         input_.resize(chunk_cells_ * 4);
-        // Text gathers the rows of a narrow grid up to the budget before it
-        // is written: a write per row costs more system time than the
-        // formatting of the row. Still no more than the whole window needs.
-        size_t output_bytes = chunk_bytes_;
-        if (run.Ascii) {
-            const uint64_t rows = static_cast<uint64_t>(std::max(run.Last - run.First + 1, 1));
-            output_bytes = std::max<size_t>(output_bytes, std::min<uint64_t>(output_budget, rows * row_cells * per_cell));
-        }
-        output_.resize(output_bytes);
+        // The output of many narrow rows is gathered and written in one go:
+        // a write per row costs more than the row's conversion. The buffer
+        // holds at least one chunk, and no more than the whole window.
+        const int64_t window_cells = int64_t(row_cells) * std::max(run.Last - run.First + 1, 1);
+        const size_t window_bytes = static_cast<size_t>(std::min<int64_t>(window_cells, output_budget)) * per_cell;
+        output_.resize(std::clamp(window_bytes, chunk_cells_ * per_cell, output_budget));
+        const int64_t stored_bytes = std::max<int64_t>(int64_t{run.Rows} * run.RowSize, 0);
+        block_.resize(static_cast<size_t>(std::min<int64_t>(stored_bytes, output_budget)));
     }
 
     void Run() {
@@ -125,17 +124,79 @@ public:
             }
             converter_.End_Row();
         }
-        Write_Text();
+        Write_Output();
+        Settle_Stream();
         converter_.Finish();
     }
 
 private:
-    bool Seek(int64_t position) { return fseeko(run_.InpFile, position, SEEK_SET) == 0; }
+    // Rows that follow each other in the file are read without a seek: a
+    // seek makes the stream drop what it has buffered.
+    bool Seek(int64_t position) {
+        if (position == stands_at_) return true;
+        const bool done = fseeko(run_.InpFile, position, SEEK_SET) == 0;
+        stands_at_ = done ? position : -1;
+        return done;
+    }
+
+    // Narrow rows are read many at a time into the block, in the order the
+    // rows are taken: a read per row, backwards through the file for a grid
+    // turned over, costs more than converting the row. Makes the block hold
+    // the span of `bytes` at `position` when it is small enough.
+    void Load_Block(int64_t position, int64_t bytes) {
+        const int64_t end = position + bytes;
+        if (position >= block_start_ && end <= block_end_) return;
+        const int64_t size = static_cast<int64_t>(block_.size());
+        if (bytes > size / 2 || position < run_.Offset) return;  // read straight into the chunk
+        const int64_t start = backwards_ ? std::max(run_.Offset, end - size) : position;
+        block_start_ = block_end_ = start;
+        if (!Seek(start)) return;
+        const size_t got = fread(block_.data(), 1, size, run_.InpFile);
+        block_end_ = start + int64_t(got);
+        block_at_end_ = got < size_t(size);
+        stands_at_ = block_at_end_ ? -1 : block_end_;
+    }
+
+    // Reads up to `wanted` cells stored at `position`, from the block when
+    // it holds them, and leaves them in host byte order at cells_: in the
+    // block itself when they need no swap, else in the chunk. Returns the
+    // number of whole cells read; when short, they are in the chunk. The
+    // input stream is left where a read of just these cells leaves it: a
+    // failure report names that position.
+    size_t Read_Cells(int64_t position, size_t wanted) {
+        const int64_t cell_bytes = run_.CellSize;
+        const int64_t end = position + int64_t(wanted) * cell_bytes;
+        cells_ = input_.data();
+        size_t got = 0;
+        if (position >= block_start_ && (end <= block_end_ || (block_at_end_ && position < block_end_))) {
+            got = std::min<size_t>(wanted, (block_end_ - position) / cell_bytes);
+            const char* stored = &block_[position - block_start_];
+            if (run_.Raw) Swap_Cells(input_.data(), stored, got, run_.CellSize);
+            else if (got == wanted) cells_ = stored;
+            else std::memcpy(input_.data(), stored, got * cell_bytes);
+            // Short of the end of the file, as the read of the cells would be.
+            read_end_ = got == wanted ? end : -1;
+            return got;
+        }
+        read_end_ = -1;
+        if (!Seek(position)) return 0;
+        got = fread(input_.data(), cell_bytes, wanted, run_.InpFile);
+        stands_at_ = got == wanted ? end : -1;
+        read_end_ = stands_at_;
+        if (run_.Raw) Swap_Cells(input_.data(), input_.data(), got, run_.CellSize);
+        return got;
+    }
+
+    // Puts the input stream back from read-ahead in the block.
+    void Settle_Stream() {
+        if (read_end_ >= 0 && read_end_ != stands_at_) Seek(read_end_);
+    }
 
     // ETOPO2 stores no row at 90°S: every cell of it is the 2-byte value 2810.
     void Fill_Row() {
         run_.Location = run_.Loc1 + run_.CellSize * plan_.spans[0].column;
-        Seek(run_.Location);
+        read_end_ = Seek(run_.Location) ? run_.Location : -1;
+        cells_ = input_.data();
         int64_t cells = int64_t{run_.Right} - run_.Left + 1;
         while (cells > 0) {
             const size_t n = std::min<int64_t>(cells, chunk_cells_);
@@ -160,14 +221,15 @@ private:
         // Location is where the next read is meant to happen: the start of
         // the row or of the wrap; read round 180° it follows every cell.
         if (row_start || !run_.DateLine) run_.Location = position;
-        bool positioned = Seek(position);
+        Load_Block(position, span.cells * cell_bytes);
 
+        int64_t at = position;
         int64_t left = span.cells;
         while (left > 0) {
             const size_t wanted = std::min<int64_t>(left, chunk_cells_);
-            size_t got = positioned ? fread(input_.data(), cell_bytes, wanted, run_.InpFile) : 0;
+            size_t got = Read_Cells(at, wanted);
+            at += int64_t(got) * cell_bytes;
             if (run_.DateLine) run_.Location += int64_t(got) * cell_bytes;
-            Swap_Cells(got);
             if (got < wanted) {
                 // The failed cell is still converted and written, with no
                 // meaning, and then the transfer ends.
@@ -183,32 +245,27 @@ private:
         if (run_.DateLine && run_.Location >= run_.Loc2) run_.Location = run_.Loc1;
     }
 
-    void Swap_Cells(size_t cells) {
-        if (!run_.Raw) return;
-        char* p = input_.data();
-        if (run_.CellSize == 2) {
-            for (size_t c = 0; c < cells; ++c) Swap2(p + 2 * c);
-        } else {
-            for (size_t c = 0; c < cells; ++c) Swap4(p + 4 * c);
-        }
-    }
-
+    // Converts cells behind the output gathered so far, which is written
+    // first when the cells might not fit behind it. The gathered output goes
+    // at the end of the pass, also after a failed read.
     void Emit(size_t cells) {
-        const size_t bytes = converter_.Convert(input_.data(), cells, output_.data() + text_bytes_);
-        if (bytes == 0 || run_.Check) return;
-        if (run_.Ascii) {
-            // A failed text write leaves its mark on the stream, which the
-            // end of the run reports: the transfer goes on either way.
-            text_bytes_ += bytes;
-            if (output_.size() - text_bytes_ < chunk_bytes_) Write_Text();
-            return;
-        }
-        if (fwrite(output_.data(), 1, bytes, run_.OutFile) != bytes) Set_Error(run_, Lost_Output(run_));
+        if (output_.size() - pending_ < cells * converter_.Max_Cell_Bytes() && !Write_Output()) return;
+        if (pending_ == 0) gathered_from_ = {run_.Location, read_end_};
+        pending_ += converter_.Convert(cells_, cells, output_.data() + pending_);
     }
 
-    void Write_Text() {
-        if (text_bytes_ > 0) fwrite(output_.data(), 1, text_bytes_, run_.OutFile);
-        text_bytes_ = 0;
+    // False when the output could not be written. The failure is reported
+    // where the first of the gathered cells was read, as if they had been
+    // written at once.
+    bool Write_Output() {
+        const size_t bytes = pending_;
+        pending_ = 0;
+        if (bytes == 0 || run_.Check) return true;
+        if (fwrite(output_.data(), 1, bytes, run_.OutFile) == bytes || run_.Ascii) return true;
+        Set_Error(run_, Lost_Output(run_));
+        run_.Location = gathered_from_.location;
+        read_end_ = gathered_from_.read_end;
+        return false;
     }
 
     RunState& run_;
@@ -216,10 +273,19 @@ private:
     Cell_Converter converter_;
     Column_Plan plan_;
     size_t chunk_cells_ = 0;
-    size_t chunk_bytes_ = 0;  // output of one chunk at most
-    size_t text_bytes_ = 0;   // text gathered in output_, not yet written
+    int64_t stands_at_ = -1;  // where the input stream stands, -1 when not known
+    std::vector<char> block_;  // input bytes from block_start_ to block_end_
+    int64_t block_start_ = 0, block_end_ = 0;
+    bool block_at_end_ = false;  // the block reaches the end of the file
+    bool backwards_ = false;     // rows are taken from the end of the file on
+    int64_t read_end_ = -1;      // the end of the cells read last, -1 when not known
     std::vector<char> input_;
+    const char* cells_ = nullptr;  // the cells read last, in host byte order
     std::vector<char> output_;
+    size_t pending_ = 0;  // converted bytes not yet written
+    struct {
+        int64_t location, read_end;
+    } gathered_from_ = {};  // where the first of them was read
 };
 
 }  // namespace

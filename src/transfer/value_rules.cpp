@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
+#include "core/swap.h"
 #include "geometry/ftoi.h"
 #include "transfer/number_text.h"
 
@@ -26,17 +29,71 @@ inline int16_t Low16(int64_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
+// Four floats, or four 32-bit integers, in one vector register: the plain
+// float path takes cells four at a time. The float rules below are written
+// once for a float and for four (a comparison of four gives a mask of four).
+typedef float Float_Lanes __attribute__((vector_size(16)));
+typedef int32_t Int_Lanes __attribute__((vector_size(16)));
+using Bit_Lanes = Word_Lanes;
+typedef int16_t Short_Lanes __attribute__((vector_size(8)));           // four 2-byte cells
+typedef int16_t Wide_Short_Lanes __attribute__((vector_size(16)));     // eight
+typedef uint16_t Short_Bit_Lanes __attribute__((vector_size(16)));
+
 // NaN, slot 0 and the filled slots (unused slots repeat slot 0). Most runs
 // have one undefined value: the other slots are only compared when one of
 // them can match a value slot 0 does not.
-inline bool Float_Undefined(const Rules& r, float f) {
-    return f != f || f == r.fundef[0] ||
-           (r.more_fundef && (f == r.fundef[1] || f == r.fundef[2] || f == r.fundef[3]));
+template <typename F>
+inline auto Float_Undefined(const Rules& r, F f) {
+    auto undef = (f != f) | (f == r.fundef[0]);
+    if (r.more_fundef) undef |= (f == r.fundef[1]) | (f == r.fundef[2]) | (f == r.fundef[3]);
+    return undef;
 }
 
-inline bool Int_Undefined(const Rules& r, int16_t i) {
-    return i == r.iundef[0] || i == r.iundef[1] || i == r.iundef[2] ||
-           i == r.iundef[3];
+// A float that became the marker or slot 0 on the way is written as the
+// output undefined value too.
+template <typename F>
+inline auto Float_Output_Undefined(const Rules& r, F f) {
+    return (f == Float_NaN) | (f == r.fundef[0]);
+}
+
+// The sign rule of the float chain; zero keeps its sign.
+template <typename F>
+inline F Float_Sign(const Rules& r, F f) {
+    return r.negate ? F(f != 0 ? -f : f) : f;
+}
+
+// Bits of a float that order as the float does (NaN aside), -0 just below
+// 0; the same turn gives the float's bits back.
+template <typename I>
+inline I Order_Key(I bits) {
+    return bits ^ ((bits >> 31) & INT32_MAX);
+}
+
+// The byte swap of eight 2-byte cells (of four 4-byte cells: Swap_Lanes of
+// the byte order helpers).
+inline Short_Bit_Lanes Swap_Lanes(Short_Bit_Lanes x) { return (x << 8) | (x >> 8); }
+
+// Slot 0 and the filled slots; as for floats, the other slots are only
+// compared when one of them differs from slot 0.
+template <typename I>
+inline auto Int_Undefined(const Rules& r, I i) {
+    auto undef = i == r.iundef[0];
+    if (r.more_iundef) undef |= (i == r.iundef[1]) | (i == r.iundef[2]) | (i == r.iundef[3]);
+    return undef;
+}
+
+// An integer that is slot 0 on the way out is written as the output
+// undefined value.
+template <typename I>
+inline auto Int_Output_Undefined(const Rules& r, I i) {
+    return i == r.iundef[0];
+}
+
+// The sign rule of a 2-byte value, widened (16-bit output keeps the low 16
+// bits).
+template <typename I>
+inline I Int_Sign(const Rules& r, I i) {
+    return r.negate ? I(-i) : i;
 }
 
 // Heights are zeroed (> 0), or depths after -m/-mm (< 0).
@@ -159,13 +216,13 @@ template <int Out, bool Check>
 inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, bool recheck, Ranges& g,
                         int& k) {
     if constexpr (Check) {
-        if (!undef && f != Float_NaN && f != r.fundef[0]) {
+        if (!undef && !Float_Output_Undefined(r, f)) {
             if (f > g.fmax) g.fmax = f;
             if (f < g.fmin) g.fmin = f;
         }
         return p;
     } else if constexpr (Out == Out_Float) {
-        if (undef || f == Float_NaN || f == r.fundef[0]) return Put_Float_BE(p, r.oundef);
+        if (undef || Float_Output_Undefined(r, f)) return Put_Float_BE(p, r.oundef);
         if (f != r.oundef) g.Take(f);
         return Put_Float_BE(p, f);
     } else {
@@ -186,13 +243,13 @@ template <int Out, bool Check>
 inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
                       int& k) {
     if constexpr (Check) {
-        if (!undef && i != r.iundef[0]) {
+        if (!undef && !Int_Output_Undefined(r, i)) {
             if (i > g.imax) g.imax = i;
             if (i < g.imin) g.imin = i;
         }
         return p;
     } else if constexpr (Out == Out_Short) {
-        if (undef || i == r.iundef[0]) return Put_Short_BE(p, Low16(r.oundef_trunc));
+        if (undef || Int_Output_Undefined(r, i)) return Put_Short_BE(p, Low16(r.oundef_trunc));
         if (i != r.oundef_trunc) g.Take(i);
         return Put_Short_BE(p, i);
     } else {
@@ -328,13 +385,13 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
             if constexpr (Out == Out_Float) {  // float chain from a 2-byte value
                 float f = 0;
                 if (!undef) {
-                    f = static_cast<float>(r.negate ? -static_cast<int32_t>(i) : i);
+                    f = static_cast<float>(Int_Sign(r, int32_t{i}));
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
                 p = Emit_Float<Out, Check>(r, p, f, undef, true, g, k);
             } else {
                 if (!undef) {
-                    if (r.negate) i = Low16(-static_cast<int32_t>(i));
+                    i = Low16(Int_Sign(r, int32_t{i}));
                     if constexpr (Apply) i = Int_Rules(r, i);
                 }
                 p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
@@ -351,7 +408,7 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
                 p = Emit_Int<Out, Check>(r, p, i, undef, g, k);
             } else {
                 if (!undef) {
-                    if (r.negate && f != 0) f = -f;
+                    f = Float_Sign(r, f);
                     if constexpr (Apply) f = Float_Rules(r, f);
                 }
                 p = Emit_Float<Out, Check>(r, p, f, undef, Apply || r.negate, g, k);
@@ -367,6 +424,144 @@ size_t Cell_Converter::Run(Cell_Converter& self, const void* cells, size_t count
     self.imin_ = g.imin;
     self.imax_ = g.imax;
     return static_cast<size_t>(p - out);
+}
+
+namespace {
+
+// The lanes of a plain kernel: four cells on the float chain or from float
+// input (32-bit lanes), eight from 2-byte cells to 2-byte cells.
+template <CellType In, int Out>
+using Key_Lanes = std::conditional_t<In == CellType::Short && Out == Out_Short, Wide_Short_Lanes, Int_Lanes>;
+
+template <typename Lanes>
+constexpr size_t Width = sizeof(Lanes) / sizeof(Lanes{}[0]);
+
+// Cells of a plain kernel on their way: the value after the sign rule and
+// the cells the input leaves undefined.
+template <typename Key>
+struct Lane_Cells {
+    Float_Lanes f;  // float chain
+    Key i;          // integer chain
+    Key undef;
+};
+
+template <CellType In, int Out>
+inline Lane_Cells<Key_Lanes<In, Out>> Load_Lanes(const Rules& r, const unsigned char* in) {
+    Lane_Cells<Key_Lanes<In, Out>> c{};
+    if constexpr (In == CellType::Float) {
+        std::memcpy(&c.f, in, sizeof c.f);
+        c.undef = Float_Undefined(r, c.f);
+        c.f = Float_Sign(r, c.f);
+    } else if constexpr (Out == Out_Float) {
+        Short_Lanes stored;
+        std::memcpy(&stored, in, sizeof stored);
+        const Int_Lanes i = __builtin_convertvector(stored, Int_Lanes);
+        c.undef = Int_Undefined(r, i);
+        c.f = __builtin_convertvector(Int_Sign(r, i), Float_Lanes);
+    } else {
+        std::memcpy(&c.i, in, sizeof c.i);
+        c.undef = Int_Undefined(r, c.i);
+        // The low 16 bits of the signed value: 16-bit lanes wrap as unsigned.
+        c.i = std::bit_cast<Wide_Short_Lanes>(Int_Sign(r, std::bit_cast<Short_Bit_Lanes>(c.i)));
+    }
+    return c;
+}
+
+// The range of the lanes: keys of the lowest and highest value taken (the
+// float's ordered bits, or the integer), and which lanes took any.
+template <typename Key>
+struct Lane_Range {
+    using Element = std::remove_cvref_t<decltype(Key{}[0])>;
+    static constexpr Element top = std::numeric_limits<Element>::max(), bottom = std::numeric_limits<Element>::min();
+    Key low = Key{} + top, high = Key{} + bottom, any = {};
+
+    void Take(Key key, Key taken) {
+        low = (taken & (key < low)) ? key : low;
+        high = (taken & (key > high)) ? key : high;
+        any |= taken;
+    }
+
+    bool Any() const {
+        Element found = 0;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found |= any[lane];
+        return found != 0;
+    }
+
+    Element Lowest() const {
+        Element found = top;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found = std::min<Element>(found, low[lane]);
+        return found;
+    }
+
+    Element Highest() const {
+        Element found = bottom;
+        for (size_t lane = 0; lane < Width<Key>; ++lane) found = std::max<Element>(found, high[lane]);
+        return found;
+    }
+};
+
+// The value of a lane key, for a range kept in floats.
+template <int Out>
+inline float Key_Value(int32_t key) {
+    if constexpr (Out == Out_Float) return std::bit_cast<float>(Order_Key(key));
+    return static_cast<float>(key);
+}
+
+}  // namespace
+
+// Cells with no rule but the sign to big-endian cells, or their range in the
+// check pass: the cells and range of the general chain (the common binary
+// paths), several cells at a time in vector code. Each lane keeps its own
+// range, and the lanes are merged at the end; the general chain takes the
+// cells behind the last full set of lanes, and the whole call again in the
+// rare case that only it can tell: a float range that comes to zero keeps
+// the sign of the first zero taken.
+template <CellType In, int Out, bool Check>
+size_t Cell_Converter::Run_Plain(Cell_Converter& self, const void* cells, size_t count, char* out) {
+    using Key = Key_Lanes<In, Out>;
+    constexpr size_t width = Width<Key>;
+    const Rules r = self.rules_;
+    constexpr size_t in_step = In == CellType::Float ? 4 : 2, out_step = Out == Out_Float ? 4 : 2;
+    const auto* in = static_cast<const unsigned char*>(cells);
+    // Spread by hand: 0 + -0 would lose the sign of an undefined value -0.
+    const Float_Lanes oundef = {r.oundef, r.oundef, r.oundef, r.oundef};
+    const Key oundef_low16 = Key{} + Low16(r.oundef_trunc);
+    // A value beyond 16 bits equals no 2-byte cell.
+    const bool oundef_fits = r.oundef_trunc == Low16(r.oundef_trunc);
+    Lane_Range<Key> range;
+    const size_t lanes_end = count - count % width;
+    for (size_t n = 0; n < lanes_end; n += width) {
+        const Lane_Cells<Key> c = Load_Lanes<In, Out>(r, in + in_step * n);
+        if constexpr (Out == Out_Float) {
+            const Int_Lanes undef = c.undef | Float_Output_Undefined(r, c.f);
+            const Float_Lanes cell = undef ? oundef : c.f;
+            range.Take(Order_Key(std::bit_cast<Int_Lanes>(cell)), Check ? ~undef : ~undef & (c.f != r.oundef));
+            const Bit_Lanes bits = Swap_Lanes(std::bit_cast<Bit_Lanes>(cell));
+            if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
+        } else {
+            const Key undef = c.undef | Int_Output_Undefined(r, c.i);
+            const Key cell = undef ? oundef_low16 : c.i;
+            const Key other = oundef_fits ? Key(c.i != oundef_low16) : ~Key{};
+            range.Take(cell, Check ? ~undef : ~undef & other);
+            const auto bits = Swap_Lanes(__builtin_convertvector(cell, Short_Bit_Lanes));
+            if (!Check) std::memcpy(out + out_step * n, &bits, sizeof bits);
+        }
+    }
+
+    if (range.Any() && Check && Out == Out_Short) {
+        self.imin_ = std::min<int32_t>(self.imin_, range.Lowest());
+        self.imax_ = std::max<int32_t>(self.imax_, range.Highest());
+    } else if (range.Any()) {
+        float& min = Check ? self.fmin_ : self.min_;
+        float& max = Check ? self.fmax_ : self.max_;
+        const float low = Key_Value<Out>(range.Lowest()), high = Key_Value<Out>(range.Highest());
+        const bool zero_comes = (low < min && low == 0) || (high > max && high == 0);
+        if (Out == Out_Float && zero_comes) return Run<In, Out, Check, false>(self, cells, count, out);
+        if (low < min) min = low;
+        if (high > max) max = high;
+    }
+    return (Check ? 0 : out_step * lanes_end) +
+           Run<In, Out, Check, false>(self, in + in_step * lanes_end, count - lanes_end, out + out_step * lanes_end);
 }
 
 Cell_Converter::Cell_Converter(RunState& run)
@@ -400,13 +595,14 @@ Cell_Converter::Cell_Converter(RunState& run)
     r.log_base = run.LogBase;
     r.ln_base = std::log(static_cast<double>(run.LogBase));
     const int filled = std::clamp(run.Nundef, 1, 4);
-    r.more_fundef = false;
+    r.more_fundef = r.more_iundef = false;
     for (int s = 0; s < 4; ++s) {
         r.fundef[s] = s < filled ? run.Fundef[s] : run.Fundef[0];
         r.iundef[s] = s < filled ? run.Iundef[s] : run.Iundef[0];
         // A NaN slot matches nothing; an equal one nothing slot 0 misses.
         const float u = r.fundef[s];
         if (u == u && u != r.fundef[0]) r.more_fundef = true;
+        if (r.iundef[s] != r.iundef[0]) r.more_iundef = true;
     }
     r.oundef = run.Oundef;
     r.oundef_trunc = trunc32(run.Oundef);
@@ -415,6 +611,16 @@ Cell_Converter::Cell_Converter(RunState& run)
 
     const bool apply = r.zero || r.scale != 0 || r.log_base != 0;
     auto pick = [&]<CellType In>() -> Kernel {
+        // With no rule but the sign, the binary cells of the plain kernels.
+        constexpr bool plain_input = In == CellType::Float || In == CellType::Short;
+        if constexpr (plain_input) {
+            const bool plain_output = out == Out_Float || (out == Out_Short && In == CellType::Short);
+            if (!apply && plain_output) {
+                if (out == Out_Float) return check ? &Run_Plain<In, Out_Float, true> : &Run_Plain<In, Out_Float, false>;
+                if constexpr (In == CellType::Short)
+                    return check ? &Run_Plain<In, Out_Short, true> : &Run_Plain<In, Out_Short, false>;
+            }
+        }
         if (check) {
             if (out == Out_Short)
                 return apply ? &Run<In, Out_Short, true, true> : &Run<In, Out_Short, true, false>;

@@ -74,6 +74,7 @@ public:
         float fundef[4];    // slot 0 and the filled slots (unused = slot 0)
         bool more_fundef;   // slots 1..3 match a value slot 0 does not
         int16_t iundef[4];
+        bool more_iundef;   // slots 1..3 differ from slot 0
         float oundef;
         int32_t oundef_trunc;
         const char* nan_str;
@@ -85,6 +86,8 @@ private:
     template <CellType In, int Out, bool Check, bool Apply>
     static size_t Run(Cell_Converter& self, const void* cells, size_t count,
                       char* out);
+    template <CellType In, int Out, bool Check>
+    static size_t Run_Plain(Cell_Converter& self, const void* cells, size_t count, char* out);
 
     RunState& run_;
     Rules rules_;

@@ -199,3 +199,53 @@ TEST(ValueRules, OutputDefaults) {
 }
 
 }  // namespace
+
+// The plain paths (no rule but the sign: float to float, 2-byte to float and
+// to 2-byte) give the bytes and ranges of the general chain, in the write
+// pass and in the check pass; a scale of 1 selects the general chain without
+// changing a value. Over NaN, both zeros, denormals, infinities, the 16-bit
+// ends, undefined slots, an output undefined value that is also a data value
+// or lies beyond 16 bits, and counts that are no multiple of the vector
+// width, in calls that carry a range over.
+TEST(ValueRules, PlainPathsMatchTheGeneralChain) {
+    const float floats[] = {NAN, -0.0f, 0.0f, 1e-42f, -1e-42f, INFINITY, -INFINITY, -9999, 7, -7, Float_NaN,
+                            3.5f, -0.0f, 0.0f, 12, -12, 1e30f, -1e30f, 5, 0.0f, -0.0f};
+    // -31072: the low 16 bits of the output undefined value 100000.
+    const int16_t shorts[] = {-31072, 32767, 0, -1, 1, 5, -9999, 7, -7, 12, -32767,
+                              0, 2, 3, -4, -32768, 5, -5, 32767, -32768, 9};
+    const size_t total = std::size(floats);
+    auto run_with = [&](float scale, Flag float_in, Flag short_out, Flag check, Flag minus, float oundef,
+                        size_t first, size_t count, Flag second_slot) {
+        RunState run;
+        run.VTKin = 0, run.ESRIin = 1, run.FloatInp = float_in, run.ShortOut = short_out;
+        run.Minus = minus, run.Scale = scale, run.Check = check;
+        run.Fundef[0] = -9999, run.Iundef[0] = -9999, run.Nundef = 1;
+        if (second_slot) X(run, 5);
+        run.Oundef = oundef;
+        const char* cells = float_in ? reinterpret_cast<const char*>(floats) : reinterpret_cast<const char*>(shorts);
+        const size_t cell = float_in ? 4 : 2;
+        Cell_Converter conv(run);
+        std::string out(total * 4, 0);
+        // Two calls: a range carried in from the first must stay as it would.
+        size_t n = conv.Convert(cells, first, out.data());
+        n += conv.Convert(cells + cell * first, count - first, out.data() + n);
+        conv.Finish();
+        out.resize(n);
+        return std::tuple(out, std::bit_cast<uint32_t>(run.Min_value), std::bit_cast<uint32_t>(run.Max_value),
+                          std::bit_cast<uint32_t>(run.Fmin), std::bit_cast<uint32_t>(run.Fmax), run.Imin, run.Imax);
+    };
+    const Flag paths[][2] = {{1, 0}, {0, 0}, {0, 1}};  // float input, 2-byte output
+    for (auto [float_in, short_out] : paths)
+        for (Flag check : {0, 1})
+            for (Flag minus : {0, 1})
+                for (float oundef : {NAN, 7.0f, 0.0f, -0.0f, 100000.0f})
+                    for (size_t count = 1; count <= total; ++count)
+                        for (size_t first : {size_t{0}, count / 2, count})
+                            for (Flag slot : {0, 1}) {
+                                SCOPED_TRACE(Format("float in %d short out %d check %d minus %d oundef %g count %zu "
+                                                    "first %zu slot %d", float_in, short_out, check, minus,
+                                                    double(oundef), count, first, slot));
+                                EXPECT_EQ(run_with(0, float_in, short_out, check, minus, oundef, first, count, slot),
+                                          run_with(1, float_in, short_out, check, minus, oundef, first, count, slot));
+                            }
+}
