@@ -14,7 +14,7 @@ namespace {
 
 bool Source_Open() { return Get_.File != nullptr || Get_.Buffer != nullptr; }
 
-// Whole lines go to Convert_Line while items are delimited by blanks and
+// Whole lines go to Convert_Lines while items are delimited by blanks and
 // the continuation character cannot stand inside a number item.
 bool Lines_Convertible() {
     const char joint = Get_.Joint;
@@ -73,9 +73,10 @@ void Scan_Line(CellType kind, Value_Writer& out) {
         const int pos = Get_LinePos();
         const int len = Get_LineLen();
         const size_t room = (static_cast<size_t>(len - pos) / 2 + 1) * Cell_Bytes(kind);
-        const long n = Convert_Line(Get_LineImage() + pos, Get_LineImage() + len, kind, false, out.Reserve(room));
-        if (n >= 0) {
-            out.Commit(static_cast<size_t>(n) * Cell_Bytes(kind), n);
+        const char* image = Get_LineImage();
+        const Lines_Taken taken = Convert_Lines(image + pos, image + len, kind, false, out.Reserve(room));
+        if (taken.stop == image + len) {
+            out.Commit(static_cast<size_t>(taken.cells) * Cell_Bytes(kind), taken.cells);
             Get_SetPos(len);
             return;
         }

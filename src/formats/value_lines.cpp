@@ -14,26 +14,44 @@
 #include <emmintrin.h>
 #endif
 
-static_assert(Line_Lookahead <= Get_ImageSpare, "the line image must let Convert_Line look ahead");
+static_assert(Line_Lookahead <= Get_ImageSpare, "the line image must let Convert_Lines look ahead");
 
 namespace {
 
-// Bit i set when character i of the 64 at p is a blank or a tab.
-inline uint64_t Blank_Bits(const char* p) {
+// The characters that end items among the 64 at p: blanks, tabs, line
+// ends (a CR directly before a LF belongs to the line end), and the LFs alone.
+struct Ends {
+    uint64_t any;
+    uint64_t lf;
+};
+
+inline Ends Item_Ends_At(const char* p) {
 #if defined(__SSE2__)
     const __m128i blank = _mm_set1_epi8(' ');
     const __m128i tab = _mm_set1_epi8('\t');
-    uint64_t bits = 0;
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    Ends ends{0, 0};
     for (int i = 0; i < 4; ++i) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(c, blank), _mm_cmpeq_epi8(c, tab));
-        bits |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << (16 * i);
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i + 1));
+        const __m128i line_end = _mm_cmpeq_epi8(c, lf);
+        const __m128i crlf = _mm_and_si128(_mm_cmpeq_epi8(c, cr), _mm_cmpeq_epi8(next, lf));
+        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, blank), _mm_cmpeq_epi8(c, tab)),
+                                         _mm_or_si128(line_end, crlf));
+        ends.any |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(any))} << (16 * i);
+        ends.lf |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(line_end))} << (16 * i);
     }
-    return bits;
+    return ends;
 #else
-    uint64_t bits = 0;
-    for (int i = 0; i < 64; ++i) bits |= uint64_t{p[i] == ' ' || p[i] == '\t'} << i;
-    return bits;
+    Ends ends{0, 0};
+    for (int i = 0; i < 64; ++i) {
+        const char c = p[i];
+        const bool line_end = c == '\n' || (c == '\r' && p[i + 1] == '\n');
+        ends.any |= uint64_t{c == ' ' || c == '\t' || line_end} << i;
+        ends.lf |= uint64_t{c == '\n'} << i;
+    }
+    return ends;
 #endif
 }
 
@@ -46,34 +64,37 @@ inline void Store_LE(char* out, T value) {
     std::memcpy(out, &value, sizeof value);
 }
 
-// The item at t ends at `end` when a blank, a tab or the line end follows.
-inline bool Item_Ends(const char* end, const char* line_end) {
-    return end && (end == line_end || *end == ' ' || *end == '\t');
+// An item read up to `end` was the whole item: a blank, a tab, a line end
+// or the end of the text follows.
+inline bool Item_Ends(const char* end, const char* text_end) {
+    if (end == nullptr) return false;
+    const char c = *end;
+    return end == text_end || c == ' ' || c == '\t' || c == '\n' || (c == '\r' && end[1] == '\n');
 }
 
 // Converts the item at t into one cell at out; false when it is no number
 // and no text for no value.
 template <CellType Kind>
-inline bool Convert_Item(const char* t, const char* line_end, char* out) {
+inline bool Convert_Item(const char* t, const char* text_end, char* out) {
     if constexpr (Kind == CellType::Float) {
         float plain;  // kept apart so that it stays in a register
-        if (Item_Ends(plain_number::Get_Plain_Float(t, &plain), line_end)) {
+        if (Item_Ends(plain_number::Get_Plain_Float(t, &plain), text_end)) {
             Store_LE(out, plain);
             return true;
         }
         float value;
-        if (!Item_Ends(Get_Fast_Number(t, Ftype, reinterpret_cast<PINT>(&value)), line_end)) {
+        if (!Item_Ends(Get_Fast_Number(t, Ftype, reinterpret_cast<PINT>(&value)), text_end)) {
             const int n = No_Value_Text(t);
-            if (n == 0 || !Item_Ends(t + n, line_end)) return false;
+            if (n == 0 || !Item_Ends(t + n, text_end)) return false;
             value = std::numeric_limits<float>::quiet_NaN();
         }
         Store_LE(out, value);
     } else {
         int value;
         const char* end = Get_Fast_Number(t, Itype, &value);
-        if (!Item_Ends(end, line_end)) {
+        if (!Item_Ends(end, text_end)) {
             const int n = No_Value_Text(t);
-            if (n == 0 || !Item_Ends(t + n, line_end)) return false;
+            if (n == 0 || !Item_Ends(t + n, text_end)) return false;
             value = -32768;
         }
         Store_LE(out, static_cast<int16_t>(value));  // the low 16 bits
@@ -83,26 +104,38 @@ inline bool Convert_Item(const char* t, const char* line_end, char* out) {
 
 inline bool Letter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
+// The items and line ends of the text are found 64 characters at a time and
+// taken in their order; the cells of a line count once its end is reached.
 template <CellType Kind>
-long Convert_Items(const char* begin, const char* end, bool letters_end, char* out) {
-    constexpr int cell = Kind == CellType::Float ? 4 : 2;
+Lines_Taken Convert_Items(const char* begin, const char* end, bool letters_end, char* out) {
+    constexpr long cell = Kind == CellType::Float ? 4 : 2;
+    Lines_Taken taken{0, 0, begin};
     long count = 0;
-    uint64_t behind_blank = 1;  // the line start counts as a blank
+    uint64_t behind_end = 1;  // the text begins as behind an item end
     for (const char* w = begin; w < end; w += 64) {
-        uint64_t blanks = Blank_Bits(w);
-        if (end - w < 64) blanks |= ~uint64_t{0} << (end - w);  // past the line end
-        // An item starts at each character that is no blank but follows one.
-        uint64_t starts = ~blanks & (blanks << 1 | behind_blank);
-        behind_blank = blanks >> 63;
-        while (starts != 0) {
-            const char* t = w + std::countr_zero(starts);
-            starts &= starts - 1;
-            if (letters_end && count == 0 && Letter(*t)) return -1;
-            if (!Convert_Item<Kind>(t, end, out + count * cell)) return -1;
+        Ends ends = Item_Ends_At(w);
+        if (end - w < 64) {
+            const uint64_t past = ~uint64_t{0} << (end - w);
+            ends.any |= past;
+            ends.lf &= ~past;
+        }
+        // An item starts at each character that ends none but follows one.
+        const uint64_t starts = ~ends.any & (ends.any << 1 | behind_end);
+        behind_end = ends.any >> 63;
+        for (uint64_t events = starts | ends.lf; events != 0; events &= events - 1) {
+            const int i = std::countr_zero(events);
+            const char* t = w + i;
+            if (ends.lf >> i & 1) {
+                taken = {count, taken.lines + 1, t + 1};
+                continue;
+            }
+            if (letters_end && count == taken.cells && Letter(*t)) return taken;
+            if (!Convert_Item<Kind>(t, end, out + count * cell)) return taken;
             ++count;
         }
     }
-    return count;
+    // The last line needs no line end.
+    return {count, taken.lines, end};
 }
 
 }  // namespace
@@ -114,7 +147,7 @@ int No_Value_Text(const char* p) {
     return 0;
 }
 
-long Convert_Line(const char* begin, const char* end, CellType kind, bool letters_end, char* out) {
+Lines_Taken Convert_Lines(const char* begin, const char* end, CellType kind, bool letters_end, char* out) {
     return kind == CellType::Float ? Convert_Items<CellType::Float>(begin, end, letters_end, out)
                                    : Convert_Items<CellType::Short>(begin, end, letters_end, out);
 }
@@ -144,22 +177,11 @@ struct Value_Blocks::Half {
         // A cell takes two characters at least, its separator included.
         const size_t most = (static_cast<size_t>(end - begin) / 2 + 1) * cell;
         if (cells.size() < most) cells.resize(most);
-        bytes = 0;
-        count = 0;
-        lines = 0;
-        const char* p = begin;
-        while (p < end) {
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-            // A CR before the LF belongs to the line end.
-            const char* content_end = lf > p && lf[-1] == '\r' ? lf - 1 : lf;
-            const long n = Convert_Line(p, content_end, kind, letters_end, cells.data() + bytes);
-            if (n < 0) break;
-            bytes += static_cast<size_t>(n) * cell;
-            count += n;
-            ++lines;
-            p = lf + 1;
-        }
-        stop = p;
+        const Lines_Taken taken = Convert_Lines(begin, end, kind, letters_end, cells.data());
+        bytes = static_cast<size_t>(taken.cells) * cell;
+        count = taken.cells;
+        lines = taken.lines;
+        stop = taken.stop;
     }
 
     bool Whole() const { return stop == end; }
@@ -240,11 +262,11 @@ const char* Value_Blocks::Split(const char* begin, const char* end) {
 
 void Value_Blocks::Await_Second() {
     if (worker_->done.try_acquire()) {
-        share_ = std::min(share_ + 1, Share_Steps - 8);  // the second thread waited
+        share_ = std::max(share_ - 1, 4);  // the second thread waited: it takes more
         return;
     }
     worker_->done.acquire();
-    share_ = std::max(share_ - 1, 8);
+    share_ = std::min(share_ + 1, Share_Steps - 4);
 }
 
 long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {

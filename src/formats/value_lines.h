@@ -18,20 +18,31 @@
 #include "core/swap.h"
 #include "plain_number.h"
 
-// Bytes that must be readable behind the end of a line given to
-// Convert_Line: items are found 64 characters at a time.
-constexpr int Line_Lookahead = 64 + plain_number::Lookahead;
+// Bytes that must be readable behind the end of a text given to
+// Convert_Lines: items are found 64 characters at a time.
+constexpr int Line_Lookahead = 65 + plain_number::Lookahead;
 
-// Converts the items of the line [begin, end) (its CR LF, LF or NUL not
-// included) to little-endian cells at `out`: numbers as the token reader
+// What Convert_Lines took: the cells and line ends of the lines it
+// converted, and where the first line it refused begins (the end of the
+// text when it refused none).
+struct Lines_Taken {
+    long cells;
+    long lines;
+    const char* stop;
+};
+
+// Converts the items of the lines of [begin, end) to little-endian cells at
+// `out`, up to the first line that holds anything else. Lines end at a LF
+// (a CR directly before it belongs to the line end), the last one also at
+// `end`. Items are separated by blanks and tabs: numbers as the token reader
 // reads them (Get_Float or Get_Int, whole numbers keeping their low 16 bits
-// in 2-byte cells) and the texts for no value ("nan", "-nan", "+nan",
-// "null" in any case) as NaN or -32768. Items are separated by blanks and
-// tabs. Returns the number of cells, or -1 when the line holds anything
-// else, or, with `letters_end`, when its first item begins with a letter (it
-// may be a keyword that ends the values). `out` must hold one cell for every
-// two characters of the line, and one more.
-long Convert_Line(const char* begin, const char* end, CellType kind, bool letters_end, char* out);
+// in 2-byte cells), and the texts for no value ("nan", "-nan", "+nan",
+// "null" in any case) as NaN or -32768. Anything else (commas, comments,
+// continuation characters, bad items) makes the line one for the token
+// reader; so, with `letters_end`, does a first item that begins with a
+// letter (it may be a keyword that ends the values). `out` must hold one
+// cell for every two characters of the text, and one more.
+Lines_Taken Convert_Lines(const char* begin, const char* end, CellType kind, bool letters_end, char* out);
 
 // Characters of the text for no value ("nan", "-nan", "+nan" or "null" in
 // any letter case) at p; 0 when there is none. The caller judges what
@@ -90,10 +101,10 @@ private:
 
 // Reads whole lines of values straight from a stream that can be
 // repositioned (a regular file), in blocks of up to a megabyte, and converts
-// them with Convert_Line; with a second core, the second half of each block
+// them with Convert_Lines; with a second core, the second half of each block
 // is converted on a second thread while this one converts the first and
 // reads the next block. It
-// stops before the first line Convert_Line refuses, a line longer than a
+// stops before the first line Convert_Lines refuses, a line longer than a
 // block, a last line without a line end, and at the end of the stream,
 // leaving the stream positioned at the start of the first line not taken:
 // the token reader reads on from there.

@@ -122,30 +122,38 @@ TEST(TextGrid, BlocksHandBackWhatTheyDoNotRead) {
     for (int i = 0; i < 20000; ++i) rows += Format("%d.%02d -%d.5\t%d\r\n", i, i % 100, i % 977, i * 7 % 1000);
     std::string huge;
     for (int i = 0; i < 300000; ++i) huge += Format(" %d", i % 5000);
-    const std::string cases[] = {
-        rows + "1 2 /* note */\n" + rows + "3 ~\n4\n" + rows,
-        rows + "5\r6\n" + rows + "1,2\n" + rows + "nan 7 x 8\n9\n" + rows,
-        rows + huge + "\n" + rows + "10 11",
-        rows + std::string("12 \0 13\n", 9) + "\x1a 14\n" + rows,
-        [] { std::string t; for (int i = 0; i < 30000; ++i) t += Format("%d /* %d */\n%d\n", i, i, -i); return t; }(),
-        rows + "1e5 -2.5E-3 0x10 1e 12345678.9 .5 5. -0 +3\n" + rows,
+    struct Case {
+        std::string text;
+        size_t cells;
+        bool bad;
     };
-    for (const std::string& text : cases) {
+    const Case cases[] = {
+        {rows + "1 2 /* note */\n" + rows + "3 ~\n4\n" + rows, 180004, false},
+        {rows + "5\r6\n" + rows, 120001, true},  // a CR inside a line ends no item
+        {rows + "1,2\n" + rows, 120002, false},
+        {rows + "nan 7 x 8\n9\n" + rows, 120003, true},
+        {rows + huge + "\n" + rows + "10 11", 420002, false},
+        {rows + std::string("12 \0 13\n", 8) + "\x1a 14\n" + rows, 60001, false},  // NUL ends its line, ^Z the text
+        {[] { std::string t; for (int i = 0; i < 30000; ++i) t += Format("%d /* %d */\n%d\n", i, i, -i); return t; }(),
+         60000, false},
+        {rows + "1e5 -2.5E-3 1e 12345678.9 .5 5. -0 +3\n" + rows, 120008, false},
+    };
+    for (const Case& c : cases) {
         Test_Run t;
-        const std::vector<float> values = Convert(t, text);
-        EXPECT_FALSE(values.empty());
-        ASSERT_FALSE(::testing::Test::HasFailure()) << text.substr(0, 200);
+        EXPECT_EQ(Convert(t, c.text).size(), c.cells);
+        EXPECT_EQ(t.run.Error, c.bad ? kBad : 0);
+        ASSERT_FALSE(::testing::Test::HasFailure()) << c.text.substr(0, 200);
     }
 }
 
-// A VTK array ends at the keyword of the next section, also one that
-// stands behind many lines of values.
+// A line for which the reader's test says so ends the values, also behind
+// many lines of values, and also one that would read as values.
 TEST(TextGrid, KeywordLinesEndTheValues) {
     std::string text;
     for (int i = 0; i < 50000; ++i) text += Format("%d.5 %d\n", i, -i);
     Test_Run t;
-    auto section = [] { return Get_LineImage()[Get_LinePos()] == 'S'; };
-    EXPECT_EQ(Convert(t, text + "nan 1\nSCALARS b float\n1 2\n", section).size(), 100002u);
+    auto section = [] { return std::strncmp(Get_LineImage() + Get_LinePos(), "null", 4) == 0; };
+    EXPECT_EQ(Convert(t, text + "nan 1\nnull\n1 2\n", section).size(), 100002u);
 }
 
 }  // namespace
