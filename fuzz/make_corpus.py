@@ -216,6 +216,9 @@ def token_reader_seeds():
     ops = bytes(range(1, 27)) * 2  # no NUL: it ends the operations
     seeds["ops-text"] = b"\x02" + ops + b"\x00" + b"ncols 4\nnrows 3 /* c */\n1,,3 'x' \"7\" 12abc 0x1F\n"
     seeds["ops-stream"] = b"\x02" + ops + b"\x00" + b"\x01DIMENSIONS 3 2 1\n1.5D+03 -5 ~\n  17 18\n"
+    rows = b"".join(b"%d.%02d -%d.5\t%d\r\n" % (i, i % 100, i % 977, i * 7 % 1000) for i in range(150))
+    seeds["values-rows"] = b"\x03\x00" + rows + b"\xff\x07" + b"1 2 /* c */\n5\r6\nnan 7,8 ~\n9\n" + rows
+    seeds["values-short-sections"] = b"\x03\x03" + rows + b"\xff\x05null 3\nS 1\n" + rows + b"12 \x00 13\n\x1a"
     return seeds
 
 

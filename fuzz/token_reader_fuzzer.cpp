@@ -11,7 +11,12 @@
 //      "%lo%s") that defines it;
 //   2  operations: a sequence of the reader's operations (lines, entries,
 //      items, strings, lookups, numbers, settings, nested sources) on a
-//      stream or a text; the scan position must stay within the line.
+//      stream or a text; the scan position must stay within the line;
+//   3  grid values: a text (0xFF n doubles the text so far, up to 4 MB,
+//      so that blocks, their halves and overlong lines are reached) is
+//      converted to cells from a regular file, read in blocks on two
+//      threads, and from a stream read line by line: the cells, the failure
+//      code and the message must be the same.
 //
 // In modes 0 and 2 the bytes after the first are the text; mode 2 takes its
 // operations from the bytes up to the first NUL.
@@ -24,6 +29,7 @@
 #include <vector>
 
 #include "extract.h"
+#include "formats/text_grid.h"
 
 namespace {
 
@@ -330,14 +336,77 @@ void Operations_Mode(const uint8_t* data, size_t size) {
     if (f) std::fclose(f);
 }
 
+// ---- Mode 3: grid values ----------------------------------------------------------
+
+struct Converted {
+    std::string cells, messages;
+    int error;
+};
+
+std::string Contents(FILE* f) {
+    std::string text;
+    std::rewind(f);
+    char block[65536];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) text.append(block, n);
+    return text;
+}
+
+bool Section_Line() {
+    const char* at = Get_LineImage() + Get_LinePos();
+    return *at == 'S' || std::strncmp(at, "null", 4) == 0;
+}
+
+Converted Convert_Values(FILE* in, CellType kind, bool sections) {
+    RunState run;
+    run.StdErr = std::tmpfile();
+    Close_All();
+    Get_Open(in);
+    Get_Line();
+    Convert_Text_Values(run, kind, 99, sections ? Section_Line : nullptr);
+    Close_All();
+    Converted c{Contents(run.Values), Contents(run.StdErr), run.Error};
+    std::fclose(run.Values);
+    std::fclose(run.StdErr);
+    return c;
+}
+
+void Values_Mode(const uint8_t* data, size_t size) {
+    if (size < 1) return;
+    const CellType kind = data[0] & 1 ? CellType::Short : CellType::Float;
+    const bool sections = data[0] & 2;
+    std::string text;
+    for (size_t i = 1; i < size; ++i) {
+        if (data[i] != 0xFF || i + 1 == size) {
+            text += static_cast<char>(data[i]);
+            continue;
+        }
+        for (int n = data[++i] % 8; n > 0 && text.size() < (size_t{1} << 22); --n) text += text;
+    }
+    FILE* file = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+    const Converted blocks = Convert_Values(file, kind, sections);
+    std::fclose(file);
+    FILE* stream = fmemopen(text.data(), text.size() ? text.size() : 1, "rb");
+    if (text.empty()) std::fgetc(stream);
+    const Converted lines = Convert_Values(stream, kind, sections);
+    std::fclose(stream);
+    if (blocks.cells != lines.cells || blocks.error != lines.error || blocks.messages != lines.messages)
+        Breach("grid values read in blocks differ from those read line by line",
+               std::to_string(blocks.cells.size()) + " / " + std::to_string(lines.cells.size()) + " bytes, codes " +
+                   std::to_string(blocks.error) + " / " + std::to_string(lines.error) + "\n" + blocks.messages +
+                   lines.messages);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
     case 0: Lines_Mode(data + 1, size - 1); break;
     case 1: Numbers_Mode(data + 1, size - 1); break;
     case 2: Operations_Mode(data + 1, size - 1); break;
+    case 3: Values_Mode(data + 1, size - 1); break;
     }
     return 0;
 }
