@@ -352,21 +352,4 @@ TEST(Process, AListingLostOnAFullDeviceIsAFailure) {
     EXPECT_EQ(Read_File(dir / "err"), "Listing (-#) could not be written\n");
 }
 
-TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
-    Scratch_Dir dir;
-    Sparse_Grid grid = Etopo2_Grid();
-    grid.Set(1200, 5400, -300);
-    grid.Set(1201, 5401, 77);
-    grid.Write(dir / "in.bin");
-    const std::vector<std::string> args = {"-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "-", "out.vtk"};
-    Process_Result result = Run_Program("etopo2grd98", args, {dir.path().string(), Read_File(dir / "in.bin"), true});
-    ASSERT_EQ(result.status, 0) << result.err;
-    const std::string from_pipe = Read_File(dir / "out.vtk");
-    std::vector<std::string> file_args = args;
-    file_args[8] = "in.bin";
-    ASSERT_EQ(Run_Program("etopo2grd98", file_args, In(dir)).status, 0);
-    EXPECT_EQ(from_pipe, Read_File(dir / "out.vtk"));
-    EXPECT_EQ(from_pipe.size(), 128u + 4 * 4);
-}
-
 }  // namespace
