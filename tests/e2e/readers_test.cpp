@@ -362,9 +362,6 @@ TEST(ReaderGeometry, HeaderVariantsAndTheirGrids) {
          {{"in.asc", "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value NaN\nnan -NAN +Nan\nnull, 7 -9999\n"}},
          {}, {"DIMENSIONS 3 2 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"},
          {kFloatNaN, 7, -9999, kFloatNaN, kFloatNaN, kFloatNaN}},
-        {"Float: no nodata_value, so -9999 is undefined", "esri2vtk",
-         {{"g.flt", Big_Float(-9999) + Big_Float(-2.5f)}, {"g.hdr", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n"}},
-         {}, {"DIMENSIONS 2 1 1", "SPACING 1 1 0", "ORIGIN 0.5 0.5 0"}, {kFloatNaN, -2.5f}},
         // GDAL's EHdr header; lines for other programs are passed over.
         {"EHdr: floats in Intel order, named by the data file", "esri2vtk",
          {{"g.flt", Little_Float(7) + Little_Float(-2.5f)},
