@@ -289,9 +289,6 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
     const Process_Result help = Run_Program("gebco2vtk", {"-h"});
     EXPECT_EQ(help.status, 0);
-    const Process_Result version = Run_Program("gebco2vtk", {"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "depthgrid " DEPTHGRID_VERSION "\n");
 }
 
 // Absolute paths, started from an unrelated folder: files and folders that
