@@ -82,30 +82,6 @@ TEST_F(Gebco_Window, RowOrdersAndSignOptions) {
     EXPECT_EQ(Big_Shorts(mirror.data)[0], -1234);
 }
 
-TEST_F(Gebco_Window, AsciiLayoutAndEsriHeader) {
-    Process_Result result = Run("gebco2esri", {"-mm"});
-    ASSERT_EQ(result.status, 0) << result.err;
-    // ESRI output: rows north first, each on a line of its own behind a
-    // blank, undefined cells as -32768; the second m clears Minus again, so
-    // the global negation stays.
-    EXPECT_EQ(Output(),
-              "ncols        4\nnrows        4\nxllcenter    0\nyllcenter    50\ncellsize     0.01666666667\n"
-              "nodata_value -32768\n 150 149 148 147\n50 -32768 48 47\n-50 -51 -52 -53\n-150 -151 -152 -153\n");
-}
-
-TEST_F(Gebco_Window, EveryValueNamedWithXIsUndefined) {
-    // The northern row holds -150..-147; a fifth value takes the last slot.
-    Process_Result result = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-1", "-x", "-147"});
-    ASSERT_EQ(result.status, 0) << result.err;
-    const std::string text = Output();
-    const std::string first_row = text.substr(text.find("nodata_value -32768\n") + 20, 28);
-    EXPECT_EQ(first_row, " -32768 -32768 -32768 -32768") << text;
-
-    Process_Result four = Run("gebco2esri", {"-x", "-150", "-x-149", "-x=-148", "-x", "-147"});
-    ASSERT_EQ(four.status, 0) << four.err;
-    EXPECT_EQ(Output(), text) << "the fourth value counts as well";
-}
-
 // -y nan: a quiet NaN in float cells, "nan" as text and as the ESRI nodata
 // value; 2-byte cells cannot hold it. The undefined cell is the second of
 // the second row from the north. ESRI Float with -i declares its 2-byte cells.
@@ -303,24 +279,6 @@ TEST_F(Dataset, HugeFloatFileWithCellsNearItsEnd) {
         << "-0.0 keeps its sign";
 }
 
-TEST_F(Dataset, AsciiRowsOfThirteenValues) {
-    // One GEBCO row of 30 values: 12 on the first line behind a blank, then
-    // 13, then 5, and one line end after the last.
-    Sparse_Grid grid = Gebco();
-    for (int column = 10800; column < 10830; ++column) grid.Set(2400, column, -(column - 10799));
-    grid.Write(dir / "in.bin");
-    Process_Result result = Run_Program(
-        "gebco2vtk", {"-a", "-w", "0", "-e", "0.4833", "-s", "50", "-n", "50", "in.bin", "sub/dir/out.vtk"}, In(dir));
-    ASSERT_EQ(result.status, 0) << result.err;
-    Vtk_File vtk = Split_Vtk(Read_File(dir / "sub/dir/out.vtk"));
-    EXPECT_EQ(vtk.header[2], "ASCII");
-    EXPECT_EQ(vtk.header[8], "SCALARS scalars float");
-    EXPECT_EQ(vtk.data,
-              " 1 2 3 4 5 6 7 8 9 10 11 12\n"
-              "13 14 15 16 17 18 19 20 21 22 23 24 25\n"
-              "26 27 28 29 30\n");
-}
-
 TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     Scratch_Dir dir;
     Process_Result missing = Run_Program("gebco2vtk", {"nothere.bin", "out.vtk"}, In(dir));
@@ -328,27 +286,9 @@ TEST(Process, ExitStatusesAndMessagesSeenFromTheShell) {
     EXPECT_EQ(missing.err, "nothere.bin could not be opened\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "out.vtk"));
 
-    Write_File(dir / "in.bin", std::string(612, '\0'));
-    Write_File(dir / "plain", "a file where a folder should be");
-    Process_Result uncreatable = Run_Program("gebco2vtk", {"in.bin", "plain/out.vtk"}, In(dir));
-    EXPECT_EQ(uncreatable.status, 255);
-    EXPECT_EQ(uncreatable.err, "plain/out.vtk could not be created (1874)\nError message: Not a directory\n");
-
-    Process_Result same = Run_Program("gebco2vtk", {"in.bin", "./in.bin"}, In(dir));
-    EXPECT_EQ(same.status, 255);
-    EXPECT_EQ(same.err, "./in.bin could not be created (1874)\nError message: it is the input file\n");
-    EXPECT_EQ(Read_File(dir / "in.bin").size(), 612u) << "the input is left whole";
-
     EXPECT_EQ(Run_Program("gebco2vtk", {}).status, 1);
     const Process_Result help = Run_Program("gebco2vtk", {"-h"});
     EXPECT_EQ(help.status, 0);
-    const Process_Result long_help = Run_Program("gebco2vtk", {"--help"});
-    EXPECT_EQ(long_help.status, 0);
-    EXPECT_EQ(long_help.out, help.out);
-    const Process_Result version = Run_Program("gebco2vtk", {"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "depthgrid " DEPTHGRID_VERSION "\n");
-    EXPECT_EQ(Run_Program("gebco2vtk", {"--", "in.bin", "out.vtk"}, In(dir)).status, 1);
 }
 
 // Absolute paths, started from an unrelated folder: files and folders that
@@ -396,10 +336,6 @@ TEST(Process, FullDiskIsAFailureNotASuccess) {
     Process_Result result = Run_Program("blend2vtk", {"-w", "0", "-e", "1", "-s", "-89", "in.bin", "full"}, In(dir));
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("File read/write error, Source line 2639,"), std::string::npos) << result.err;
-
-    Process_Result ascii = Run_Program("blend2vtk", {"-a", "-w", "0", "-e", "1", "-s", "-89", "in.bin", "full"}, In(dir));
-    EXPECT_EQ(ascii.status, 1);
-    EXPECT_NE(ascii.err.find("Source line 2782,"), std::string::npos) << ascii.err;
 }
 
 // The -# listing on a full device is lost output: status 1 and a message.
@@ -411,23 +347,6 @@ TEST(Process, AListingLostOnAFullDeviceIsAFailure) {
         std::system(("cd '" + dir.path().string() + "' && '" + program + "' -# in.asc out.vtk >/dev/full 2>err").c_str());
     EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
     EXPECT_EQ(Read_File(dir / "err"), "Listing (-#) could not be written\n");
-}
-
-TEST(Process, AGridReadFromAPipeConvertsAsFromAFile) {
-    Scratch_Dir dir;
-    Sparse_Grid grid = Etopo2_Grid();
-    grid.Set(1200, 5400, -300);
-    grid.Set(1201, 5401, 77);
-    grid.Write(dir / "in.bin");
-    const std::vector<std::string> args = {"-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "-", "out.vtk"};
-    Process_Result result = Run_Program("etopo2grd98", args, {dir.path().string(), Read_File(dir / "in.bin"), true});
-    ASSERT_EQ(result.status, 0) << result.err;
-    const std::string from_pipe = Read_File(dir / "out.vtk");
-    std::vector<std::string> file_args = args;
-    file_args[8] = "in.bin";
-    ASSERT_EQ(Run_Program("etopo2grd98", file_args, In(dir)).status, 0);
-    EXPECT_EQ(from_pipe, Read_File(dir / "out.vtk"));
-    EXPECT_EQ(from_pipe.size(), 128u + 4 * 4);
 }
 
 }  // namespace

@@ -221,9 +221,14 @@ TEST_F(Grd98, GlobalDatasetToGrd98HasAnExactCorner) {
     grid.Set(1201, 5400, 120);
     grid.Set(1201, 5401, 0);
     grid.Write(dir / "in.bin");
-    ASSERT_EQ(Run("etopo2grd98", {"-i", "-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "in.bin", "o.grd"}).status,
-              0);
+    // Read from a pipe, which cannot be positioned, as from the file.
+    std::vector<std::string> args = {"-i", "-w", "0", "-e", "0.034", "-s", "49.966", "-n", "50", "-", "o.grd"};
+    ASSERT_EQ(Run_Program("etopo2grd98", args, {dir.path().string(), Output("in.bin"), true}).status, 0);
+    const std::string from_pipe = Output("o.grd");
+    args[9] = "in.bin";
+    ASSERT_EQ(Run("etopo2grd98", args).status, 0);
     const std::string out = Output("o.grd");
+    EXPECT_EQ(from_pipe, out);
     auto word = [&](int index) { return Big_Word(out, index); };
     // The outer corner of the upper-left cell: half a cell north-west of it.
     const double latitude = word(3) + word(4) / 60.0 + word(5) / 3600.0;

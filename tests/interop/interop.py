@@ -89,7 +89,7 @@ def write_gdal(grid, path, driver, gdal_type="Float32", nodata=-9999.0, options=
 
 
 def write_vtk(grid, path, version=42, ascii=False, name=None, vtk_type="float", lookup=None, field=False,
-              writer="vtkStructuredPointsWriter", cell_data=False):
+              cell_data=False):
     vtk = need("vtk")
     numpy_support = vtk.numpy_support
     rows, cols = grid.cells.shape
@@ -120,7 +120,7 @@ def write_vtk(grid, path, version=42, ascii=False, name=None, vtk_type="float", 
         note.SetName("note")
         note.InsertNextValue(3.5)
         image.GetFieldData().AddArray(note)
-    out = getattr(vtk, writer)()
+    out = vtk.vtkStructuredPointsWriter()
     out.SetInputData(image)
     out.SetFileName(path)
     out.SetFileVersion(version)
@@ -300,11 +300,7 @@ INPUTS = {
     "vtk51-binary": ("in.vtk", lambda g, p: write_vtk(g, p, 51), "depthgrid", read_vtk),
     "vtk51-ascii": ("in.vtk", lambda g, p: write_vtk(g, p, 51, ascii=True), "depthgrid", read_vtk),
     "vtk-short": ("in.vtk", lambda g, p: write_vtk(g, p, vtk_type="short"), "depthgrid", read_vtk),
-    "vtk-dataset-writer": ("in.vtk", lambda g, p: write_vtk(g, p, 51, writer="vtkDataSetWriter"), "depthgrid",
-                           read_vtk),
     "vtk-named-array": ("in.vtk", lambda g, p: write_vtk(g, p, name="elevation"), "depthgrid", read_vtk),
-    "vtk-named-array-ascii": ("in.vtk", lambda g, p: write_vtk(g, p, 51, ascii=True, name="values"), "depthgrid",
-                              read_vtk),
     "vtk-double": ("in.vtk", lambda g, p: write_vtk(g, p, vtk_type="double"), "depthgrid", read_vtk),
     "vtk-lookup-table": ("in.vtk", lambda g, p: write_vtk(g, p, lookup="colours"), "depthgrid", read_vtk),
     "vtk-field-data-binary": ("in.vtk", lambda g, p: write_vtk(g, p, 51, field=True), "depthgrid", read_vtk),

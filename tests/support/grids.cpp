@@ -71,7 +71,6 @@ std::string Little_Float(float value) {
 }
 
 std::string Big_Short(int16_t value) { return Encode(static_cast<uint16_t>(value), 2, true); }
-std::string Little_Short(int16_t value) { return Encode(static_cast<uint16_t>(value), 2, false); }
 
 Vtk_File Split_Vtk(const std::string& bytes) {
     Vtk_File vtk;

@@ -39,7 +39,6 @@ constexpr float kFloatNaN = 1.05409E+14f;
 std::string Big_Float(float value);
 std::string Little_Float(float value);
 std::string Big_Short(int16_t value);
-std::string Little_Short(int16_t value);
 
 // A VTK output split into its header lines and its data block.
 struct Vtk_File {

@@ -171,8 +171,6 @@ TEST(ValueRules, OutputDefaults) {
         {"kms to esri", SET(r.VTKin = 0, r.KMS2002 = r.ESRIout = 1), -32768, "-32768", -32768, Float_NaN, 1},
         // ESRI Float names the value its undefined cells hold.
         {"global esri float", SET(Global(r), r.ESRIout = 1), -32768, "-32768", -32768, FLT_MAX, 1},
-        {"global esri float -y", SET(Global(r), r.ESRIout = 1, r.Oundef = -9999, r.NaN_par = "-9999.0"), -9999,
-         "-9999.0", -32768, FLT_MAX, 1},
         {"global grd98", SET(Global(r), r.GRD98out = 1), -32768, "NaN", -32768, FLT_MAX, 1},
         // An ESRI nodata text names the held value exactly, read as a double too.
         {"esri lowest float", SET(Esri(r), r.Fundef[0] = -FLT_MAX, r.ESRIout = 1), -FLT_MAX,
