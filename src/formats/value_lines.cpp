@@ -172,11 +172,15 @@ struct Value_Blocks::Half {
     long lines = 0;
     const char* stop = nullptr;  // the first line not taken
 
+    // Made ready on the reading thread, which alone may fail to allocate.
+    void Make_Room(CellType kind) {
+        // A cell takes two characters at least, its separator included.
+        const size_t most = (static_cast<size_t>(end - begin) / 2 + 1) * static_cast<size_t>(Cell_Bytes(kind));
+        if (cells.size() < most) cells.resize(most);
+    }
+
     void Convert(CellType kind, bool letters_end) {
         const size_t cell = static_cast<size_t>(Cell_Bytes(kind));
-        // A cell takes two characters at least, its separator included.
-        const size_t most = (static_cast<size_t>(end - begin) / 2 + 1) * cell;
-        if (cells.size() < most) cells.resize(most);
         const Lines_Taken taken = Convert_Lines(begin, end, kind, letters_end, cells.data());
         bytes = static_cast<size_t>(taken.cells) * cell;
         count = taken.cells;
@@ -294,8 +298,10 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
         first.begin = begin;
         first.end = second.begin = second.end = end;
         const bool split = static_cast<size_t>(end - begin) >= Split_Min && Second_Thread();
+        if (split) first.end = second.begin = Split(begin, end);
+        first.Make_Room(kind_);
+        second.Make_Room(kind_);
         if (split) {
-            first.end = second.begin = Split(begin, end);
             worker_->job = &second;
             worker_->start.release();
         }
