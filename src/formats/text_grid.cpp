@@ -1,11 +1,8 @@
 #include "formats/text_grid.h"
 
-#include <strings.h>
-
 #include <cctype>
-#include <cstring>
-#include <optional>
 #include <limits>
+#include <optional>
 
 #include "extract.h"
 #include "formats/value_lines.h"

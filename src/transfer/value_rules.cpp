@@ -204,9 +204,12 @@ struct Ranges {
     float min, max, fmin, fmax;
     int16_t imin, imax;
 
-    void Take(float v) {
-        if (v < min) min = v;
-        if (v > max) max = v;
+    void Take(float v) { Widen(min, max, v); }
+
+    template <class T>
+    static void Widen(T& low, T& high, T v) {
+        if (v < low) low = v;
+        if (v > high) high = v;
     }
 };
 
@@ -216,10 +219,7 @@ template <int Out, bool Check>
 inline char* Emit_Float(const Rules& r, char* p, float f, bool undef, bool recheck, Ranges& g,
                         int& k) {
     if constexpr (Check) {
-        if (!undef && !Float_Output_Undefined(r, f)) {
-            if (f > g.fmax) g.fmax = f;
-            if (f < g.fmin) g.fmin = f;
-        }
+        if (!undef && !Float_Output_Undefined(r, f)) Ranges::Widen(g.fmin, g.fmax, f);
         return p;
     } else if constexpr (Out == Out_Float) {
         if (undef || Float_Output_Undefined(r, f)) return Put_Float_BE(p, r.oundef);
@@ -243,10 +243,7 @@ template <int Out, bool Check>
 inline char* Emit_Int(const Rules& r, char* p, int16_t i, bool undef, Ranges& g,
                       int& k) {
     if constexpr (Check) {
-        if (!undef && !Int_Output_Undefined(r, i)) {
-            if (i > g.imax) g.imax = i;
-            if (i < g.imin) g.imin = i;
-        }
+        if (!undef && !Int_Output_Undefined(r, i)) Ranges::Widen(g.imin, g.imax, i);
         return p;
     } else if constexpr (Out == Out_Short) {
         if (undef || Int_Output_Undefined(r, i)) return Put_Short_BE(p, Low16(r.oundef_trunc));
