@@ -69,7 +69,7 @@ void Scan_Line(CellType kind, Value_Writer& out) {
         // A whole line of nothing but numbers is converted at once.
         const int pos = Get_LinePos();
         const int len = Get_LineLen();
-        const size_t room = (static_cast<size_t>(len - pos) / 2 + 1) * Cell_Bytes(kind);
+        const size_t room = Cells_Room(static_cast<size_t>(len - pos), kind);
         const char* image = Get_LineImage();
         const Lines_Taken taken = Convert_Lines(image + pos, image + len, kind, false, out.Reserve(room));
         if (taken.stop == image + len) {

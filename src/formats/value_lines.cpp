@@ -167,28 +167,17 @@ struct Value_Blocks::Half {
     const char* begin = nullptr;  // whole lines, each ended by a LF
     const char* end = nullptr;
     std::vector<char> cells;
-    size_t bytes = 0;  // of cells
-    int64_t count = 0;
-    long lines = 0;
-    const char* stop = nullptr;  // the first line not taken
+    Lines_Taken taken{0, 0, nullptr};
 
     // Made ready on the reading thread, which alone may fail to allocate.
     void Make_Room(CellType kind) {
-        // A cell takes two characters at least, its separator included.
-        const size_t most = (static_cast<size_t>(end - begin) / 2 + 1) * static_cast<size_t>(Cell_Bytes(kind));
+        const size_t most = Cells_Room(static_cast<size_t>(end - begin), kind);
         if (cells.size() < most) cells.resize(most);
     }
 
-    void Convert(CellType kind, bool letters_end) {
-        const size_t cell = static_cast<size_t>(Cell_Bytes(kind));
-        const Lines_Taken taken = Convert_Lines(begin, end, kind, letters_end, cells.data());
-        bytes = static_cast<size_t>(taken.cells) * cell;
-        count = taken.cells;
-        lines = taken.lines;
-        stop = taken.stop;
-    }
+    void Convert(CellType kind, bool letters_end) { taken = Convert_Lines(begin, end, kind, letters_end, cells.data()); }
 
-    bool Whole() const { return stop == end; }
+    bool Whole() const { return taken.stop == end; }
 };
 
 struct Value_Blocks::Worker {
@@ -314,9 +303,10 @@ long Value_Blocks::Take_Lines(std::FILE* file, Value_Writer& out) {
 
         bool whole = true;
         for (Half* half : {&first, &second}) {
-            out.Write(half->cells.data(), half->bytes, half->count);
-            taken += half->lines;
-            position += half->stop - half->begin;
+            const Lines_Taken& part = half->taken;
+            out.Write(half->cells.data(), static_cast<size_t>(part.cells) * Cell_Bytes(kind_), part.cells);
+            taken += part.lines;
+            position += part.stop - half->begin;
             if (!half->Whole()) {
                 whole = false;
                 break;

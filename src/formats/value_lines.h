@@ -44,6 +44,12 @@ struct Lines_Taken {
 // cell for every two characters of the text, and one more.
 Lines_Taken Convert_Lines(const char* begin, const char* end, CellType kind, bool letters_end, char* out);
 
+// The bytes of `out` that Convert_Lines needs for a text of `chars`
+// characters: a cell takes two characters at least, its separator included.
+inline size_t Cells_Room(size_t chars, CellType kind) {
+    return (chars / 2 + 1) * static_cast<size_t>(Cell_Bytes(kind));
+}
+
 // Characters of the text for no value ("nan", "-nan", "+nan" or "null" in
 // any letter case) at p; 0 when there is none. The caller judges what
 // follows it.
