@@ -55,15 +55,6 @@ inline Ends Item_Ends_At(const char* p) {
 #endif
 }
 
-template <class T>
-inline void Store_LE(char* out, T value) {
-    if constexpr (std::endian::native == std::endian::big) {
-        if constexpr (sizeof value == 4) Swap4(&value);
-        else Swap2(&value);
-    }
-    std::memcpy(out, &value, sizeof value);
-}
-
 // An item read up to `end` was the whole item: a blank, a tab, a line end
 // or the end of the text follows.
 inline bool Item_Ends(const char* end, const char* text_end) {

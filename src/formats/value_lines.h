@@ -50,6 +50,17 @@ inline size_t Cells_Room(size_t chars, CellType kind) {
     return (chars / 2 + 1) * static_cast<size_t>(Cell_Bytes(kind));
 }
 
+// Stores a 2- or 4-byte cell at `out` in little-endian byte order, the
+// order of the temporary values file.
+template <class T>
+inline void Store_LE(char* out, T value) {
+    if constexpr (std::endian::native == std::endian::big) {
+        if constexpr (sizeof value == 4) Swap4(&value);
+        else Swap2(&value);
+    }
+    std::memcpy(out, &value, sizeof value);
+}
+
 // Characters of the text for no value ("nan", "-nan", "+nan" or "null" in
 // any letter case) at p; 0 when there is none. The caller judges what
 // follows it.
@@ -62,11 +73,7 @@ public:
 
     template <class T>
     void Put(T value) {
-        if constexpr (std::endian::native == std::endian::big) {
-            if constexpr (sizeof value == 4) Swap4(&value);
-            else Swap2(&value);
-        }
-        std::memcpy(Reserve(sizeof value), &value, sizeof value);
+        Store_LE(Reserve(sizeof value), value);
         Commit(sizeof value, 1);
     }
 
